@@ -1,0 +1,137 @@
+#include "app/DemoWindow.h"
+
+#include "app/Platform.h"
+
+#include <iostream>
+
+namespace {
+void fail(const char* message)
+{
+    std::cout << "ERROR: " << message << std::endl;
+    platform::pause();
+}
+}
+
+DemoWindow::DemoWindow(unsigned width, unsigned height, std::string title)
+    : width(width), height(height), title(std::move(title)), fps(60.0f), lastTime(0.0f), accumulator(0.0f),
+      window(nullptr)
+{
+    if (!initGlfw()) {
+        return;
+    }
+    applyHints();
+    bool created = createWindow();
+    glfwMakeContextCurrent(window);
+    contextReady = initGlew() && created;
+}
+
+DemoWindow::~DemoWindow()
+{
+    glfwDestroyWindow(window);
+    glfwTerminate();
+}
+
+bool DemoWindow::initGlfw()
+{
+    if (!glfwInit()) {
+        fail("Failed to init GLFW");
+        return false;
+    }
+    return true;
+}
+
+void DemoWindow::applyHints()
+{
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_REFRESH_RATE, static_cast<int>(fps));
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_SRGB_CAPABLE, GLFW_TRUE);
+    glfwWindowHint(GLFW_SAMPLES, 4);
+}
+
+bool DemoWindow::createWindow()
+{
+    window = glfwCreateWindow(static_cast<int>(width), static_cast<int>(height), title.c_str(), nullptr, nullptr);
+    if (window == nullptr) {
+        glfwTerminate();
+        fail("Failed to create window");
+        return false;
+    }
+    glfwSetKeyCallback(window, keyCallback);
+    return true;
+}
+
+bool DemoWindow::initGlew()
+{
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        fail("Failed to init GLEW");
+        return false;
+    }
+    // GLEW's experimental start can leave a harmless GL_INVALID_ENUM behind on core contexts.
+    glGetError();
+    return true;
+}
+
+bool DemoWindow::reinitialize()
+{
+    if (initGlfw()) {
+        applyHints();
+        createWindow();
+        glfwMakeContextCurrent(window);
+        initGlew();
+    }
+    return true;
+}
+
+bool DemoWindow::recreateWindow()
+{
+    createWindow();
+    return true;
+}
+
+bool DemoWindow::advanceGate(float now, float interval, float& lastTime, float& accumulator)
+{
+    accumulator = (now - lastTime) + accumulator;
+    lastTime = now;
+    if (accumulator >= interval) {
+        accumulator = 0.0f;
+        return true;
+    }
+    return false;
+}
+
+bool DemoWindow::frameDue()
+{
+    float now = static_cast<float>(glfwGetTime());
+    float interval = 1.0f / fps;
+    if (!advanceGate(now, interval, lastTime, accumulator)) {
+        return false;
+    }
+    glfwPollEvents();
+    return true;
+}
+
+bool DemoWindow::isOpen()
+{
+    return !glfwWindowShouldClose(window);
+}
+
+void DemoWindow::clear()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void DemoWindow::swapBuffers()
+{
+    glfwSwapBuffers(window);
+}
+
+void DemoWindow::keyCallback(GLFWwindow* window, int key, int, int action, int)
+{
+    if (action == GLFW_PRESS && key == GLFW_KEY_ESCAPE) {
+        glfwSetWindowShouldClose(window, GLFW_TRUE);
+    }
+}

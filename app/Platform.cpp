@@ -1,0 +1,32 @@
+#include "app/Platform.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+constexpr size_t kPathBufferSize = 260;
+}
+
+bool workingDirectory(std::string& out)
+{
+    char buffer[kPathBufferSize];
+    if (getcwd(buffer, sizeof buffer) == nullptr) {
+        return false;
+    }
+    out = buffer;
+    return true;
+}
+
+void pause()
+{
+    if (!isatty(STDIN_FILENO)) {
+        return;
+    }
+    std::fputs("Press any key to continue . . . ", stdout);
+    std::fflush(stdout);
+    std::getchar();
+}
+
+}

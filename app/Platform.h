@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The working directory as the original 260-character buffer would hold it.
+// Returns false when it cannot be read (removed, or longer than the buffer).
+bool workingDirectory(std::string& out);
+
+// The console "PAUSE": prompts and waits for a key, but only when standard
+// input is a terminal, so scripted runs, tests and CI never block.
+void pause();
+
+}

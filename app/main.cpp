@@ -1,0 +1,38 @@
+#include "app/DemoWindow.h"
+#include "app/Globals.h"
+#include "app/Platform.h"
+#include "app/Settings.h"
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+int main(int, char**)
+{
+    loadSettings();
+
+    std::string cwd;
+    if (!platform::workingDirectory(cwd)) {
+        std::cout << "ERROR: " << "problems with path" << std::endl;
+        platform::pause();
+        return 1;
+    }
+
+    auto window = std::make_shared<DemoWindow>(static_cast<unsigned>(settings::windowWidth),
+                                               static_cast<unsigned>(settings::windowHeight), "Velmorra Showcase");
+    if (!window->hasContext()) {
+        // Without a context every later step would call OpenGL with nothing to draw into.
+        std::cout << "ERROR: " << "no OpenGL 4.3 context could be made" << std::endl;
+        return 1;
+    }
+
+    while (window->isOpen()) {
+        if (!window->frameDue()) {
+            continue;
+        }
+        window->clear();
+        window->swapBuffers();
+    }
+    glfwTerminate();
+    return 0;
+}

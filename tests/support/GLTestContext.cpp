@@ -1,0 +1,64 @@
+#include "tests/support/GLTestContext.h"
+
+#include <cstring>
+
+void GLErrorWatch::install()
+{
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(callback, this);
+    glDebugMessageControl(GL_DONT_CARE, GL_DONT_CARE, GL_DONT_CARE, 0, nullptr, GL_TRUE);
+}
+
+void GLAPIENTRY GLErrorWatch::callback(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message,
+                                       const void* user)
+{
+    if (type != GL_DEBUG_TYPE_ERROR) {
+        return;
+    }
+    auto* self = static_cast<GLErrorWatch*>(const_cast<void*>(user));
+    self->messages.emplace_back(message);
+}
+
+void GLTest::SetUp()
+{
+    ASSERT_TRUE(glfwInit()) << "no display: run the GL tests under Xvfb";
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    window = glfwCreateWindow(width, height, "gl test", nullptr, nullptr);
+    ASSERT_NE(window, nullptr) << "could not create a 4.3 core context";
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    ASSERT_EQ(glewInit(), GLEW_OK);
+    glGetError();
+    watch.install();
+}
+
+void GLTest::TearDown()
+{
+    if (window != nullptr) {
+        glFinish();
+        for (const std::string& message : watch.errors()) {
+            ADD_FAILURE() << "OpenGL error: " << message;
+        }
+        glfwDestroyWindow(window);
+    }
+    glfwTerminate();
+}
+
+bool GLTest::hasExtension(const char* name)
+{
+    GLint count = 0;
+    glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        const char* extension = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
+        if (extension != nullptr && std::strcmp(extension, name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}

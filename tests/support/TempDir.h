@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// A fresh temporary folder that becomes the working directory for the test's lifetime,
+// so loaders that read "<cwd>/Resources/..." see only the test's fixture files.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+
+    const std::filesystem::path& path() const { return root; }
+    // Writes a file below the folder, creating its parent folders.
+    void write(const std::string& relative, const std::string& contents) const;
+
+private:
+    std::filesystem::path root;
+    std::filesystem::path previous;
+};
