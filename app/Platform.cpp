@@ -1,6 +1,7 @@
 #include "app/Platform.h"
 
 #include <cstdio>
+#include <iostream>
 #include <unistd.h>
 
 namespace platform {
@@ -27,6 +28,12 @@ void pause()
     std::fputs("Press any key to continue . . . ", stdout);
     std::fflush(stdout);
     std::getchar();
+}
+
+void reportError(const std::string& message)
+{
+    std::cout << "ERROR: " << message << std::endl;
+    pause();
 }
 
 }

@@ -12,4 +12,7 @@ bool workingDirectory(std::string& out);
 // input is a terminal, so scripted runs, tests and CI never block.
 void pause();
 
+// Writes "ERROR: " and the message as one line on standard output, then pauses.
+void reportError(const std::string& message);
+
 }

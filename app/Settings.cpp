@@ -83,19 +83,24 @@ std::string trim(std::string value)
     return value.substr(first, last - first + 1);
 }
 
+void splitKeyValue(const std::string& line, std::string& key, std::string& value)
+{
+    size_t colon = line.rfind(':');
+    key = colon == std::string::npos ? line : line.substr(0, colon);
+    value = colon == std::string::npos ? line : line.substr(colon + 1);
+}
+
 void loadSettings()
 {
     std::string cwd;
     if (!platform::workingDirectory(cwd)) {
-        std::cout << "ERROR: " << "problems with path" << std::endl;
-        platform::pause();
+        platform::reportError("problems with path");
         return;
     }
     std::string path = cwd + "/Resources/settings.config";
     std::ifstream file(path);
     if (!file.is_open()) {
-        std::cout << "ERROR: " << "invalid path " << path << std::endl;
-        platform::pause();
+        platform::reportError("invalid path " + path);
         return;
     }
     std::string line;
@@ -104,9 +109,9 @@ void loadSettings()
             std::cout << line << std::endl;
             continue;
         }
-        size_t colon = line.rfind(':');
-        std::string key = colon == std::string::npos ? line : line.substr(0, colon);
-        std::string value = colon == std::string::npos ? line : line.substr(colon + 1);
+        std::string key;
+        std::string value;
+        splitKeyValue(line, key, value);
         applySetting(key, value);
     }
 }

@@ -17,3 +17,5 @@ extern float gamma;
 void loadSettings();
 bool parseBool(std::string value);
 std::string trim(std::string value);
+// Splits a "key: value" line at its last colon; a line without one is both key and value.
+void splitKeyValue(const std::string& line, std::string& key, std::string& value);

@@ -1,5 +1,6 @@
 #include "app/DemoWindow.h"
 #include "app/Globals.h"
+#include "app/MaterialLoader.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
 
@@ -13,8 +14,7 @@ int main(int, char**)
 
     std::string cwd;
     if (!platform::workingDirectory(cwd)) {
-        std::cout << "ERROR: " << "problems with path" << std::endl;
-        platform::pause();
+        platform::reportError("problems with path");
         return 1;
     }
 
@@ -25,6 +25,8 @@ int main(int, char**)
         std::cout << "ERROR: " << "no OpenGL 4.3 context could be made" << std::endl;
         return 1;
     }
+
+    loadMaterials();
 
     while (window->isOpen()) {
         if (!window->frameDue()) {
