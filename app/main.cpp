@@ -3,6 +3,8 @@
 #include "app/MaterialLoader.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
+#include "world/GameLoop.h"
+#include "world/World.h"
 
 #include <iostream>
 #include <memory>
@@ -26,15 +28,14 @@ int main(int, char**)
         return 1;
     }
 
+    GameLoop gameLoop;
+    gameLoop.window = window;
+
     loadMaterials();
 
-    while (window->isOpen()) {
-        if (!window->frameDue()) {
-            continue;
-        }
-        window->clear();
-        window->swapBuffers();
-    }
+    createWorld();
+    gameLoop.world = currentWorld;
+    gameLoop.run();
     glfwTerminate();
     return 0;
 }

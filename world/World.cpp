@@ -1,0 +1,121 @@
+#include "world/World.h"
+
+#include "app/RenderTarget.h"
+#include "app/Settings.h"
+#include "world/Camera.h"
+
+#include <iostream>
+
+World::World(unsigned width, unsigned height) : width(width), height(height)
+{
+    // The aspect stays at the camera's own 1.0, whatever the window size.
+    camera = std::make_shared<Camera>();
+}
+
+World::~World() = default;
+
+void World::setMaterials(std::shared_ptr<MaterialMap> materials)
+{
+    this->materials = std::move(materials);
+}
+
+void World::setShaders(std::shared_ptr<ShaderMap> shaders)
+{
+    this->shaders = std::move(shaders);
+}
+
+void World::setTextures(std::shared_ptr<TextureMap> textures)
+{
+    this->textures = std::move(textures);
+}
+
+bool World::isChaserPending()
+{
+    return !chaserSpawned;
+}
+
+void World::render(float)
+{
+    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void World::moveCamera(float v)
+{
+    camera->processMouseMovement(v, 0.0f, true);
+}
+
+namespace {
+void reportIncompleteFramebuffer()
+{
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << "Framebuffer not complete!" << std::endl;
+    }
+}
+}
+
+void World::initFramebuffers(unsigned width, unsigned height)
+{
+    const auto w = static_cast<GLsizei>(width);
+    const auto h = static_cast<GLsizei>(height);
+    glGenFramebuffers(1, &sceneFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+    for (GLuint i = 0; i < 3; ++i) {
+        sceneTextures[i] = createColorTarget(w, h);
+        attachColorTarget(sceneTextures[i], i);
+    }
+    glGenRenderbuffers(1, &sceneDepthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, sceneDepthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, w, h);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, sceneDepthBuffer);
+    const GLenum drawBuffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    glDrawBuffers(3, drawBuffers);
+    reportIncompleteFramebuffer();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void World::resize(unsigned width, unsigned height)
+{
+    camera->aspect = static_cast<float>(width) / static_cast<float>(height);
+    camera->updateProjection();
+    this->width = width;
+    this->height = height;
+    const auto w = static_cast<GLsizei>(width);
+    const auto h = static_cast<GLsizei>(height);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
+    GLuint previous[3];
+    for (GLuint i = 0; i < 3; ++i) {
+        previous[i] = sceneTextures[i];
+        sceneTextures[i] = createColorTarget(w, h);
+        attachColorTarget(sceneTextures[i], i);
+    }
+    // Deleted only once detached and replaced, so the new targets get new names.
+    glDeleteTextures(3, previous);
+    glBindRenderbuffer(GL_RENDERBUFFER, sceneDepthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, w, h);
+    reportIncompleteFramebuffer();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void World::deleteFramebuffers()
+{
+    glDeleteFramebuffers(1, &sceneFramebuffer);
+    glDeleteRenderbuffers(1, &sceneDepthBuffer);
+    glDeleteTextures(3, sceneTextures);
+    sceneFramebuffer = 0;
+    sceneDepthBuffer = 0;
+    sceneTextures[0] = sceneTextures[1] = sceneTextures[2] = 0;
+}
+
+void createWorld()
+{
+    currentWorld = std::make_shared<World>(static_cast<unsigned>(settings::windowWidth),
+                                           static_cast<unsigned>(settings::windowHeight));
+    currentWorld->setMaterials(std::make_shared<MaterialMap>(materialMap));
+    currentWorld->setShaders(std::make_shared<ShaderMap>(shaderMap));
+    currentWorld->setTextures(std::make_shared<TextureMap>(textureMap));
+    currentWorld->initFramebuffers(static_cast<unsigned>(settings::windowWidth),
+                                   static_cast<unsigned>(settings::windowHeight));
+}

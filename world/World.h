@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/Globals.h"
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <memory>
+
+class Camera;
+
+// The scene of the run: camera, scene objects, effects, the World's own copies of the asset
+// registries and the off-screen targets. One exists, held by `currentWorld` and the game loop.
+class World {
+public:
+    World(unsigned width, unsigned height);
+    ~World();
+
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    void setMaterials(std::shared_ptr<MaterialMap> materials);
+    void setShaders(std::shared_ptr<ShaderMap> shaders);
+    void setTextures(std::shared_ptr<TextureMap> textures);
+
+    // True until the chaser skier has been spawned; the loop spawns it on the first such frame.
+    bool isChaserPending();
+
+    // One frame of the scene; `dt` is the timeline's step, which only the particles follow.
+    void render(float dt);
+    // Turns the view by 0.1 * v degrees of yaw.
+    void moveCamera(float v);
+
+    void initFramebuffers(unsigned width, unsigned height);
+    // Never called by the run: the window is not resizable.
+    void resize(unsigned width, unsigned height);
+    void deleteFramebuffers();
+
+    std::shared_ptr<Camera> camera;
+    double startTime = 0.0;
+    bool running = false;
+    bool chaserMoving = false;
+    bool chaserSpawned = false;
+    float chaserSpin = 20.0f;
+    std::shared_ptr<TextureMap> textures;
+    std::shared_ptr<ShaderMap> shaders;
+    std::shared_ptr<MaterialMap> materials;
+    std::uint32_t width;
+    std::uint32_t height;
+    std::uint32_t shadowWidth = 1024;
+    std::uint32_t shadowHeight = 1024;
+    GLuint sceneFramebuffer = 0;
+    GLuint sceneDepthBuffer = 0;
+    GLuint sceneTextures[3] = {0, 0, 0};
+};
+
+// Builds the run's World into `currentWorld` from the window size and the registries.
+void createWorld();
