@@ -27,7 +27,14 @@ void pause()
     }
     std::fputs("Press any key to continue . . . ", stdout);
     std::fflush(stdout);
-    std::getchar();
+    waitForCharacter();
+}
+
+void waitForCharacter()
+{
+    if (isatty(STDIN_FILENO)) {
+        std::getchar();
+    }
 }
 
 void reportError(const std::string& message)

@@ -15,4 +15,7 @@ void pause();
 // Writes "ERROR: " and the message as one line on standard output, then pauses.
 void reportError(const std::string& message);
 
+// Waits for one character on standard input without a prompt, likewise only on a terminal.
+void waitForCharacter();
+
 }

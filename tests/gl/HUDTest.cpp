@@ -1,0 +1,340 @@
+#include "app/Shader.h"
+#include "effects/HUD.h"
+#include "tests/support/DDSFile.h"
+#include "tests/support/GLTestContext.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+class HUDGL : public GLTest {
+protected:
+    // The committed text program, copied below the test's working directory.
+    std::shared_ptr<Shader> textProgram()
+    {
+        for (const char* stage : {"TextVertexShader.vs", "TextVertexShader.frag"}) {
+            std::filesystem::create_directories(dir.path() / "Resources/shader");
+            std::filesystem::copy_file(std::filesystem::path(VELMORRA_SOURCE_DIR) / "Resources/shader" / stage,
+                                       dir.path() / "Resources/shader" / stage,
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+        auto program = std::make_shared<Shader>();
+        program->loadFromFiles("/shader/TextVertexShader.vs", "/shader/TextVertexShader.frag", "", "");
+        GLint linked = 0;
+        glGetProgramiv(program->getID(), GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE);
+        return program;
+    }
+
+    // A HUD whose font is `font`, drawing with the text program.
+    std::unique_ptr<HUD> makeHUD(const std::string& font)
+    {
+        dir.write("Resources/textures/Zaravoda.DDS", font);
+        auto hud = std::make_unique<HUD>();
+        hud->setShader(textProgram());
+        return hud;
+    }
+
+    TempDir dir;
+};
+
+struct DDSCase {
+    const char* name;
+    DDSHeader header;
+    std::string data;
+    std::vector<GLint> levelSizes;  // empty: texture 0
+    const char* message;            // expected on standard error, "" for none
+};
+
+std::vector<DDSCase> ddsCases()
+{
+    const std::vector<GLint> font256 = {65536, 16384, 4096, 1024, 256, 64, 16, 16, 16};
+    std::vector<DDSCase> cases = {
+        {"count 1 reads exactly the linear size", {8, 8, 32, 1, "DXT1"}, patternBytes(64, 1), {32}, ""},
+        {"count 1 reads no more than the linear size", {8, 8, 16, 1, "DXT1"}, patternBytes(64, 2), {},
+         "font.dds: DDS image data ends after 16 bytes, 0 of 1 mip-map levels loaded\n"},
+        {"more than one level reads twice the linear size", {8, 8, 16, 2, "DXT1"}, patternBytes(64, 3), {32},
+         "font.dds: DDS image data ends after 32 bytes, 1 of 2 mip-map levels loaded\n"},
+        {"256 DXT5 font with nine levels", {256, 256, 65536, 9, "DXT5"}, patternBytes(87408, 4), font256, ""},
+        {"DXT3 takes 16-byte blocks", {8, 4, 32, 1, "DXT3"}, patternBytes(32, 5), {32}, ""},
+        {"non-square levels stop at one block", {16, 4, 32, 3, "DXT1"}, patternBytes(64, 6), {32, 16, 8}, ""},
+        {"truncated file keeps its whole levels", {256, 256, 65536, 9, "DXT5"}, patternBytes(65536 + 16384 + 100, 7),
+         {65536, 16384}, "font.dds: DDS image data ends after 82020 bytes, 2 of 9 mip-map levels loaded\n"},
+        {"mip-map count beyond the data", {16, 16, 128, 12, "DXT1"}, patternBytes(184, 8), {128, 32, 8, 8, 8},
+         "font.dds: DDS image data ends after 184 bytes, 5 of 12 mip-map levels loaded\n"},
+        {"huge linear size reads only what is there", {8, 8, 0xFFFFFFFFu, 4, "DXT1"}, patternBytes(56, 9),
+         {32, 8, 8, 8}, ""},
+        {"file with no image data", {8, 8, 32, 1, "DXT1"}, "", {},
+         "font.dds: DDS image data ends after 0 bytes, 0 of 1 mip-map levels loaded\n"},
+    };
+    return cases;
+}
+
+TEST_F(HUDGL, LoadDDSUploadsEveryWholeLevelFromTheFileAndNamesTruncatedFiles)
+{
+    for (const DDSCase& c : ddsCases()) {
+        SCOPED_TRACE(c.name);
+        dir.write("font.dds", ddsFile(c.header, c.data));
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+
+        CaptureStdout();
+        CaptureStderr();
+        GLuint texture = HUD::loadDDS("font.dds");
+        std::string out = GetCapturedStdout();
+        std::string err = GetCapturedStderr();
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(err, c.message);
+
+        if (c.levelSizes.empty()) {
+            EXPECT_EQ(texture, 0u);
+            continue;
+        }
+        ASSERT_NE(texture, 0u);
+        GLint alignment = 0;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        EXPECT_EQ(alignment, 1);
+
+        glBindTexture(GL_TEXTURE_2D, texture);
+        size_t offset = 0;
+        for (size_t level = 0; level < c.levelSizes.size(); ++level) {
+            GLint size = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, static_cast<GLint>(level), GL_TEXTURE_COMPRESSED_IMAGE_SIZE,
+                                     &size);
+            ASSERT_EQ(size, c.levelSizes[level]) << "level " << level;
+            std::string uploaded(static_cast<size_t>(size), '\0');
+            glGetCompressedTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), uploaded.data());
+            EXPECT_TRUE(uploaded == c.data.substr(offset, uploaded.size())) << "level " << level;
+            offset += uploaded.size();
+        }
+        GLint nextWidth = -1;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, static_cast<GLint>(c.levelSizes.size()), GL_TEXTURE_WIDTH, &nextWidth);
+        EXPECT_EQ(nextWidth, 0) << "a level past the last whole one was uploaded";
+        glDeleteTextures(1, &texture);
+    }
+}
+
+TEST_F(HUDGL, LoadDDSRefusesOtherFilesSilently)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    DDSHeader wrongMagic{8, 8, 32, 1, "DXT1", "DDS_"};
+    DDSHeader unknownCode{8, 8, 32, 1, "DXT2"};
+    const Case cases[] = {
+        {"wrong magic", ddsFile(wrongMagic, patternBytes(32, 1))},
+        {"unknown four-character code", ddsFile(unknownCode, patternBytes(32, 1))},
+        {"shorter than the magic", "DD"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.write("font.dds", c.bytes);
+        CaptureStdout();
+        CaptureStderr();
+        EXPECT_EQ(HUD::loadDDS("font.dds"), 0u);
+        EXPECT_EQ(GetCapturedStdout(), "");
+        EXPECT_EQ(GetCapturedStderr(), "");
+    }
+}
+
+TEST_F(HUDGL, LoadDDSReportsAShortHeaderAndKeepsAnEmptyTextureForZeroLevels)
+{
+    dir.write("short.dds", ddsFile({8, 8, 32, 1, "DXT1"}, "").substr(0, 64));
+    CaptureStderr();
+    EXPECT_EQ(HUD::loadDDS("short.dds"), 0u);
+    EXPECT_EQ(GetCapturedStderr(), "short.dds: DDS header ends early\n");
+
+    dir.write("empty.dds", ddsFile({8, 8, 32, 0, "DXT1"}, patternBytes(32, 1)));
+    GLuint texture = HUD::loadDDS("empty.dds");
+    ASSERT_NE(texture, 0u);
+    EXPECT_TRUE(glIsTexture(texture));
+    GLint width = -1;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 0);
+}
+
+TEST_F(HUDGL, MissingFontIsNamedWithoutLineEndAndTheHUDStillMakesItsBuffers)
+{
+    // Nothing may be waited for on a terminal here.
+    ASSERT_NE(std::freopen("/dev/null", "r", stdin), nullptr);
+    CaptureStdout();
+    HUD hud;
+    std::string out = GetCapturedStdout();
+    EXPECT_EQ(out, dir.path().string() + "/Resources/textures/Zaravoda.DDS could not be opened. Failed to load DDS file");
+    EXPECT_NE(hud.vertexArray, 0u);
+}
+
+// The positions and texture coordinates of the last printText call, read back from its buffers.
+struct TextBuffers {
+    std::vector<glm::vec2> positions;
+    std::vector<glm::vec2> uvs;
+};
+
+TextBuffers readTextBuffers(GLuint vertexArray)
+{
+    TextBuffers result;
+    glBindVertexArray(vertexArray);
+    std::vector<glm::vec2>* targets[] = {&result.positions, &result.uvs};
+    for (GLuint attribute = 0; attribute < 2; ++attribute) {
+        GLint buffer = 0;
+        glGetVertexAttribiv(attribute, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffer);
+        glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(buffer));
+        GLint64 size = 0;
+        glGetBufferParameteri64v(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+        targets[attribute]->resize(static_cast<size_t>(size) / sizeof(glm::vec2));
+        if (size > 0) {
+            glGetBufferSubData(GL_ARRAY_BUFFER, 0, size, targets[attribute]->data());
+        }
+    }
+    glBindVertexArray(0);
+    return result;
+}
+
+TEST_F(HUDGL, PrintTextLaysOutOneCellPerCharacterAndDrawsTwoTrianglesEach)
+{
+    struct Case {
+        const char* text;
+        int x, y, size;
+        float left, right, bottom, top;
+    };
+    const Case cases[] = {
+        {"THE END!", 210, 400, 50, 210, 610, 400, 450},
+        {"POWERED BY", 310, 325, 20, 310, 510, 325, 345},
+        {"", 110, 280, 15, 0, 0, 0, 0},
+    };
+    auto hud = makeHUD(solidGlyphFont(64));
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+        hud->printText(c.text, c.x, c.y, c.size, glm::vec3(1.0f));
+        glEndQuery(GL_PRIMITIVES_GENERATED);
+        GLuint triangles = 1234;
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles);
+
+        const size_t n = std::string(c.text).size();
+        EXPECT_EQ(triangles, 2 * n);
+        TextBuffers buffers = readTextBuffers(hud->vertexArray);
+        ASSERT_EQ(buffers.positions.size(), 6 * n);
+        ASSERT_EQ(buffers.uvs.size(), 6 * n);
+        if (n == 0) {
+            continue;
+        }
+        auto [minX, maxX] = std::minmax_element(buffers.positions.begin(), buffers.positions.end(),
+                                                [](glm::vec2 a, glm::vec2 b) { return a.x < b.x; });
+        auto [minY, maxY] = std::minmax_element(buffers.positions.begin(), buffers.positions.end(),
+                                                [](glm::vec2 a, glm::vec2 b) { return a.y < b.y; });
+        EXPECT_EQ(minX->x, c.left);
+        EXPECT_EQ(maxX->x, c.right);
+        EXPECT_EQ(minY->y, c.bottom);
+        EXPECT_EQ(maxY->y, c.top);
+        for (size_t i = 0; i < n; ++i) {
+            float cellLeft = static_cast<float>(c.x + static_cast<int>(i) * c.size);
+            for (size_t k = 0; k < 6; ++k) {
+                float x = buffers.positions[6 * i + k].x;
+                EXPECT_TRUE(x == cellLeft || x == cellLeft + static_cast<float>(c.size)) << "character " << i;
+            }
+        }
+    }
+    glDeleteQueries(1, &query);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+}
+
+TEST_F(HUDGL, GlyphTopSamplesTheCellsFirstRowOfTexels)
+{
+    auto hud = makeHUD(solidGlyphFont(64));
+    hud->printText("AB", 100, 200, 10, glm::vec3(1.0f));
+    TextBuffers buffers = readTextBuffers(hud->vertexArray);
+    ASSERT_EQ(buffers.positions.size(), 12u);
+
+    struct Cell {
+        float left, uLeft, uRight;
+    };
+    const Cell cells[] = {{100, 0.0625f, 0.125f}, {110, 0.125f, 0.1875f}};  // 'A' = 65, 'B' = 66, row 4
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        for (size_t k = 0; k < 6; ++k) {
+            glm::vec2 p = buffers.positions[6 * i + k];
+            glm::vec2 uv = buffers.uvs[6 * i + k];
+            EXPECT_EQ(uv.x, p.x == cells[i].left ? cells[i].uLeft : cells[i].uRight);
+            EXPECT_EQ(uv.y, p.y == 210.0f ? 0.25f : 0.3125f);
+            EXPECT_TRUE(p.y == 200.0f || p.y == 210.0f);
+        }
+    }
+}
+
+// An 800 x 600 colour target with a depth buffer, standing in for the window.
+class OffscreenTarget {
+public:
+    OffscreenTarget()
+    {
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glGenRenderbuffers(2, renderbuffers);
+        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[0]);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, 800, 600);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
+        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[1]);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, 800, 600);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+        glViewport(0, 0, 800, 600);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    ~OffscreenTarget()
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteRenderbuffers(2, renderbuffers);
+        glDeleteFramebuffers(1, &framebuffer);
+    }
+
+    // RGB of the pixel at (x, y), (0, 0) being the bottom left.
+    glm::ivec3 pixel(int x, int y) const
+    {
+        unsigned char rgba[4] = {};
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return {rgba[0], rgba[1], rgba[2]};
+    }
+
+private:
+    GLuint framebuffer = 0;
+    GLuint renderbuffers[2] = {};
+};
+
+TEST_F(HUDGL, TextShowsGlyphsInItsColourWhereTheFontIsOpaqueAndNothingElse)
+{
+    auto hud = makeHUD(solidGlyphFont(64));
+    OffscreenTarget target;
+    hud->printText("THE END!", 210, 400, 50, glm::vec3(1, 0, 0));
+
+    const glm::ivec3 red(255, 0, 0), black(0, 0, 0);
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(target.pixel(235 + 50 * i, 425), i == 3 ? black : red) << "the space's cell is transparent";
+    }
+    struct Point {
+        int x, y;
+    };
+    const Point outside[] = {{205, 425}, {615, 425}, {400, 395}, {400, 455}, {10, 10}, {790, 590}};
+    for (const Point& p : outside) {
+        EXPECT_EQ(target.pixel(p.x, p.y), black) << p.x << ", " << p.y;
+    }
+}
+
+}
