@@ -1,0 +1,39 @@
+#include "world/DrawHelpers.h"
+
+#include "world/Camera.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+glm::mat4 viewProjection(const Camera& camera)
+{
+    return camera.projection * glm::lookAt(camera.position, camera.position + camera.front, camera.up);
+}
+
+glm::mat4 composeModelMatrix(const glm::vec3& position, const glm::mat4& rotation, float scale)
+{
+    return glm::translate(glm::mat4(1.0f), position) * rotation * glm::scale(glm::mat4(1.0f), glm::vec3(scale));
+}
+
+void createMeshBuffers(const std::vector<Vertex>& vertices, const std::vector<GLushort>& indices, GLuint& vao,
+                       GLuint& vbo, GLuint& ebo)
+{
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+
+    glGenBuffers(1, &vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(Vertex) * vertices.size()), vertices.data(),
+                 GL_STATIC_DRAW);
+
+    glEnableVertexAttribArray(0);
+    glEnableVertexAttribArray(1);
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, position)));
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, normal)));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void*>(offsetof(Vertex, uv)));
+
+    glGenBuffers(1, &ebo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(GLushort) * indices.size()), indices.data(),
+                 GL_STATIC_DRAW);
+}
