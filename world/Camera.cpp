@@ -2,6 +2,8 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <cmath>
+
 namespace {
 constexpr float kDegreesToRadians = 0.017453292f;
 constexpr float kSensitivity = 0.1f;

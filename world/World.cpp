@@ -1,5 +1,6 @@
 #include "world/World.h"
 
+#include "app/Geometry.h"
 #include "app/RenderTarget.h"
 #include "app/Settings.h"
 #include "world/Camera.h"
@@ -10,6 +11,7 @@ World::World(unsigned width, unsigned height) : width(width), height(height)
 {
     // The aspect stays at the camera's own 1.0, whatever the window size.
     camera = std::make_shared<Camera>();
+    geometry = std::make_shared<Geometry>();
 }
 
 World::~World() = default;

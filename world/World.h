@@ -8,6 +8,7 @@
 #include <memory>
 
 class Camera;
+class Geometry;
 
 // The scene of the run: camera, scene objects, effects, the World's own copies of the asset
 // registries and the off-screen targets. One exists, held by `currentWorld` and the game loop.
@@ -37,6 +38,7 @@ public:
     void deleteFramebuffers();
 
     std::shared_ptr<Camera> camera;
+    std::shared_ptr<Geometry> geometry;
     double startTime = 0.0;
     bool running = false;
     bool chaserMoving = false;

@@ -1,9 +1,11 @@
+#include "app/Geometry.h"
 #include "app/Globals.h"
 #include "app/Material.h"
 #include "app/Settings.h"
 #include "app/Shader.h"
 #include "app/Texture.h"
 #include "tests/support/GLTestContext.h"
+#include "tests/support/TempDir.h"
 #include "world/Camera.h"
 #include "world/World.h"
 
@@ -13,10 +15,21 @@
 
 namespace {
 
+// One triangle per model, so that a World loads its model table quietly from the test's folder.
+constexpr const char* kTriangle = "v 0 0 0\nv 2 0 0\nv 0 3 1\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n";
+
 // createWorld reads the window size from the settings and fills the global `currentWorld`;
 // both are put back so that no World outlives the test's context.
 class WorldGL : public GLTest {
 protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        for (const std::string& model : {playerModelPath, rockModelPath, skierModelPath}) {
+            folder.write("Resources" + model, kTriangle);
+        }
+    }
+
     void TearDown() override
     {
         currentWorld.reset();
@@ -84,6 +97,8 @@ protected:
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     }
 
+    TempDir folder;
+
 private:
     int savedWidth = settings::windowWidth;
     int savedHeight = settings::windowHeight;
@@ -136,6 +151,18 @@ TEST_F(WorldGL, NewWorldWaitsForItsChaserWithShadowFacesOf1024)
     EXPECT_EQ(currentWorld->shadowHeight, 1024u);
     EXPECT_EQ(currentWorld->camera->position, glm::vec3(0.0f, 6510.0f, 0.0f));
     EXPECT_FLOAT_EQ(currentWorld->camera->yaw, -90.0f);
+}
+
+TEST_F(WorldGL, ConstructorLoadsTheModelTable)
+{
+    testing::internal::CaptureStderr();
+    World world(320, 240);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(world.geometry, nullptr);
+    for (const MeshData* mesh : {&world.geometry->player, &world.geometry->rock, &world.geometry->skier}) {
+        EXPECT_EQ(mesh->vertices.size(), 3u);
+        EXPECT_EQ(mesh->extents, glm::vec3(2.0f, 3.0f, 1.0f));
+    }
 }
 
 TEST_F(WorldGL, MapsAreCopiesSharingTheRegistriesAssets)
