@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -166,9 +165,7 @@ TEST(Materials, UnreadableWorkingDirectoryReportsAndReturnsOne)
 {
     materialMap.clear();
     TempDir dir;
-    std::filesystem::create_directory("gone");
-    std::filesystem::current_path("gone");
-    std::filesystem::remove(dir.path() / "gone");
+    dir.enterRemovedFolder();
 
     Loaded run = load();
 

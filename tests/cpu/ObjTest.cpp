@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 
 namespace glm {
@@ -231,9 +230,7 @@ TEST(Obj, MissingFileLeavesTheOutParametersAlone)
 TEST(Obj, UnreadableWorkingDirectoryReportsOncePerModel)
 {
     TempDir dir;
-    std::filesystem::create_directory("gone");
-    std::filesystem::current_path("gone");
-    std::filesystem::remove(dir.path() / "gone");
+    dir.enterRemovedFolder();
 
     testing::internal::CaptureStderr();
     Geometry geometry;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -39,9 +38,7 @@ TEST(TextureFolder, UnreadableWorkingDirectoryReportsAndReturnsOne)
 {
     textureMap.clear();
     TempDir dir;
-    std::filesystem::create_directory("gone");
-    std::filesystem::current_path("gone");
-    std::filesystem::remove(dir.path() / "gone");
+    dir.enterRemovedFolder();
 
     testing::internal::CaptureStdout();
     int result = loadTextures();

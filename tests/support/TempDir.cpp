@@ -29,3 +29,11 @@ void TempDir::write(const std::string& relative, const std::string& contents) co
     std::ofstream out(file, std::ios::binary);
     out << contents;
 }
+
+void TempDir::enterRemovedFolder() const
+{
+    std::filesystem::path gone = root / "gone";
+    std::filesystem::create_directory(gone);
+    std::filesystem::current_path(gone);
+    std::filesystem::remove(gone);
+}

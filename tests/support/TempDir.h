@@ -13,6 +13,8 @@ public:
     const std::filesystem::path& path() const { return root; }
     // Writes a file below the folder, creating its parent folders.
     void write(const std::string& relative, const std::string& contents) const;
+    // Moves into a subfolder and removes it, so that reading the working directory fails.
+    void enterRemovedFolder() const;
 
 private:
     std::filesystem::path root;
