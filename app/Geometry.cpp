@@ -55,38 +55,40 @@ public:
         for (int i = 0; i < 3; ++i) {
             const std::string& reference = words[static_cast<size_t>(i) + 1];
             std::vector<std::string> pieces = split(reference, '/');
-            long p = 0;
-            long n = 0;
+            size_t p = 0;
+            size_t t = 0;
+            size_t n = 0;
             if (!pick(pieces, 0, records.positions.size(), p)) {
                 return skip("reference \"" + reference + "\" names no position read so far");
             }
-            corners[i].position = records.positions[static_cast<size_t>(p - 1)];
-            numbers[i] = static_cast<uint16_t>(p);
-            corners[i].uv = glm::vec2(0.0f);
-            if (!records.uvs.empty()) {
-                long t = 0;
-                if (!pick(pieces, 1, records.uvs.size(), t)) {
-                    return skip("reference \"" + reference + "\" names no texture coordinate read so far");
-                }
-                corners[i].uv = records.uvs[static_cast<size_t>(t - 1)];
+            if (!records.uvs.empty() && !pick(pieces, 1, records.uvs.size(), t)) {
+                return skip("reference \"" + reference + "\" names no texture coordinate read so far");
             }
             if (!pick(pieces, 2, records.normals.size(), n)) {
                 return skip("reference \"" + reference + "\" names no normal read so far");
             }
-            corners[i].normal = records.normals[static_cast<size_t>(n - 1)];
+            corners[i].position = records.positions[p];
+            corners[i].normal = records.normals[n];
+            corners[i].uv = records.uvs.empty() ? glm::vec2(0.0f) : records.uvs[t];
+            numbers[i] = static_cast<uint16_t>(p + 1);
         }
         return true;
     }
 
 private:
-    // Piece `which` read as atoi reads it (strtol, which cannot overflow), checked to count from 1 to `count`.
-    static bool pick(const std::vector<std::string>& pieces, size_t which, size_t count, long& number)
+    // Piece `which` read as atoi reads it (strtol, which cannot overflow); a number from 1 to
+    // `count` gives its place in the list.
+    static bool pick(const std::vector<std::string>& pieces, size_t which, size_t count, size_t& place)
     {
         if (which >= pieces.size()) {
             return false;
         }
-        number = std::strtol(pieces[which].c_str(), nullptr, 10);
-        return number >= 1 && static_cast<unsigned long>(number) <= count;
+        long number = std::strtol(pieces[which].c_str(), nullptr, 10);
+        if (number < 1 || static_cast<unsigned long>(number) > count) {
+            return false;
+        }
+        place = static_cast<size_t>(number - 1);
+        return true;
     }
 
     bool skip(const std::string& why) const
