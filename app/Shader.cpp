@@ -1,11 +1,9 @@
 #include "app/Shader.h"
 
 #include "app/Platform.h"
+#include "app/ShaderSource.h"
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
-#include <vector>
 
 Shader::Shader() : Shader(0) {}
 
@@ -83,28 +81,14 @@ void Shader::loadFromFiles(std::string vertexPath, std::string fragmentPath, std
 
 bool Shader::compileShaderFile(GLuint shader, std::string path)
 {
-    std::ifstream file(path);
-    if (!file.is_open()) {
+    std::string source;
+    if (!readShaderSource(path, source)) {
         std::cerr << "PATH DOES NOT WORK: " << path << std::endl;
         return false;
     }
-    std::stringstream contents;
-    contents << file.rdbuf();
-    std::string source = contents.str();
-    file.close();
-
-    const char* text = source.c_str();
-    glShaderSource(shader, 1, &text, nullptr);
-    glCompileShader(shader);
-    GLint status = 0;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-    if (status != 0) {
+    if (compileShaderSource(shader, source)) {
         return true;
     }
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
-    glGetShaderInfoLog(shader, length, nullptr, log.data());
-    std::cout << log.data() << std::endl;
+    std::cout << shaderInfoLog(shader) << std::endl;
     return false;
 }

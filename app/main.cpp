@@ -3,6 +3,7 @@
 #include "app/MaterialLoader.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
+#include "app/ShaderLoader.h"
 #include "world/GameLoop.h"
 #include "world/World.h"
 
@@ -30,6 +31,10 @@ int main(int, char**)
 
     GameLoop gameLoop;
     gameLoop.window = window;
+
+    if (loadShaderPrograms("/Resources/shader", &shaderMap) == 0) {
+        return 1;
+    }
 
     loadMaterials();
 

@@ -1,0 +1,55 @@
+#include "tests/support/ShaderProbe.h"
+
+#include <algorithm>
+
+std::vector<GLenum> attachedStages(GLuint program)
+{
+    GLint count = 0;
+    glGetProgramiv(program, GL_ATTACHED_SHADERS, &count);
+    std::vector<GLuint> shaders(static_cast<size_t>(count));
+    if (count > 0) {
+        glGetAttachedShaders(program, count, nullptr, shaders.data());
+    }
+    std::vector<GLenum> stages;
+    for (GLuint shader : shaders) {
+        GLint type = 0;
+        glGetShaderiv(shader, GL_SHADER_TYPE, &type);
+        stages.push_back(static_cast<GLenum>(type));
+    }
+    std::sort(stages.begin(), stages.end());
+    return stages;
+}
+
+bool isLinked(GLuint program)
+{
+    GLint status = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    return status != 0;
+}
+
+GLuint currentProgram()
+{
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    return static_cast<GLuint>(program);
+}
+
+GLuint compiledShader(GLenum stage, const std::string& source)
+{
+    GLuint shader = glCreateShader(stage);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+std::string compileLog(GLenum stage, const std::string& source)
+{
+    GLuint shader = compiledShader(stage, source);
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<size_t>(std::max(length, 1)), '\0');
+    glGetShaderInfoLog(shader, length, nullptr, log.data());
+    glDeleteShader(shader);
+    return log.c_str();
+}
