@@ -324,12 +324,9 @@ TEST_P(FeedbackVaryings, AreDeclaredInterleavedForTheFourNamesOnly)
     ASSERT_NE(program, 0u);
     ASSERT_EQ(isLinked(program), c.linked);
     if (!c.linked) {
-        GLint length = 0;
-        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        std::string log(static_cast<size_t>(std::max(length, 1)), '\0');
-        glGetProgramInfoLog(program, length, nullptr, log.data());
-        EXPECT_GT(length, 1);
-        EXPECT_EQ(err, std::string(log.c_str()) + "\n");
+        std::string log = linkLog(program);
+        EXPECT_FALSE(log.empty());
+        EXPECT_EQ(err, log + "\n");
         return;
     }
     EXPECT_EQ(err, "");
@@ -382,11 +379,7 @@ TEST_F(ShaderFolderGL, WritesEveryMessageInListingOrder)
     std::string brokenLog = compileLog(GL_FRAGMENT_SHADER, glsl::broken);
     watch.clear();
     ASSERT_NE(programOf("update"), 0u);
-    GLint length = 0;
-    glGetProgramiv(programOf("update"), GL_INFO_LOG_LENGTH, &length);
-    std::string updateLog(static_cast<size_t>(std::max(length, 1)), '\0');
-    glGetProgramInfoLog(programOf("update"), length, nullptr, updateLog.data());
-    updateLog.resize(updateLog.find('\0'));
+    std::string updateLog = linkLog(programOf("update"));
 
     const std::map<std::string, std::pair<std::string, std::string>> single{
         {"broken.frag", {"", brokenLog + "\n" + notCreated}},

@@ -53,3 +53,12 @@ std::string compileLog(GLenum stage, const std::string& source)
     glDeleteShader(shader);
     return log.c_str();
 }
+
+std::string linkLog(GLuint program)
+{
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<size_t>(std::max(length, 1)), '\0');
+    glGetProgramInfoLog(program, length, nullptr, log.data());
+    return log.c_str();
+}

@@ -34,5 +34,8 @@ GLuint currentProgram();
 // The info log that compiling `source` as `stage` gives, on a shader made just for asking.
 std::string compileLog(GLenum stage, const std::string& source);
 
+// The info log that the last link of `program` left.
+std::string linkLog(GLuint program);
+
 // A shader of `stage` compiled from `source` (the test asserts nothing about it).
 GLuint compiledShader(GLenum stage, const std::string& source);
