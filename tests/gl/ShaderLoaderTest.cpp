@@ -415,10 +415,7 @@ TEST_F(ShaderFolderGL, UnreadableWorkingDirectoryLeavesTheRegistryAlone)
     GLuint unlinked = glCreateProgram();
     glAttachShader(unlinked, compiledShader(GL_VERTEX_SHADER, glsl::vertex));
     registry.emplace("kept", std::make_shared<Shader>(unlinked));
-    fs::path gone = dir.path() / "gone";
-    fs::create_directory(gone);
-    fs::current_path(gone);
-    fs::remove(gone);
+    dir.enterRemovedFolder();
     load();
 
     EXPECT_EQ(result, 1);

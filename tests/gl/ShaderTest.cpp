@@ -248,10 +248,7 @@ TEST_F(ShaderFilesGL, DestroyingALoadedShaderLeavesTheTessellationStages)
 
 TEST_F(ShaderFilesGL, UnreadableWorkingDirectoryStopsBeforeCompiling)
 {
-    std::filesystem::path gone = dir.path() / "gone";
-    std::filesystem::create_directory(gone);
-    std::filesystem::current_path(gone);
-    std::filesystem::remove(gone);
+    dir.enterRemovedFolder();
 
     Shader shader;
     testing::internal::CaptureStderr();
