@@ -6,6 +6,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/build.sh"
 cd "$root/build"
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure -j"$(nproc)" "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" ctest --output-on-failure -j"$(nproc)" "$@"
 fi
 exec ctest --output-on-failure -j"$(nproc)" "$@"
