@@ -1,0 +1,72 @@
+#version 430 core
+
+// Lens-flare features from the thresholded scene: ghosts, mirrored copies of the bright areas along
+// the line through the image centre, and a halo ring around where the sun stands on screen. Both are
+// tinted by the lens-colour texture, a radial hue ramp centred on the image.
+
+in vec2 uv;
+layout(location = 0) out vec4 fragColor;
+
+uniform sampler2D image;
+uniform sampler2D lensColor;
+uniform int numberOfGhosts;
+uniform float ghostDispersal;
+uniform float haloWidth;
+uniform mat4 viewProjMatrix;
+uniform vec3 sunPosition;
+
+const float haloBrightness = 2.5;
+
+// Lens hue for q in [0, 1): q is the distance from the lens-colour texture's centre over its half-diagonal.
+vec3 lensHue(float q)
+{
+    return texture(lensColor, vec2(0.5 - 0.5 * q)).rgb;
+}
+
+vec3 ghosts()
+{
+    vec3 sum = vec3(0.0);
+    vec2 toCentre = vec2(0.5) - uv;
+    for (int i = 1; i <= numberOfGhosts; ++i) {
+        vec2 source = uv + toCentre * ghostDispersal * float(i);
+        // Bright areas near the optical axis make the strongest ghosts; the weight reaches zero inside
+        // the frame, so the ghosts have no hard edges where their source leaves the image.
+        float weight = max(0.0, 1.0 - 2.0 * length(vec2(0.5) - source));
+        if (weight > 0.0) {
+            sum += texture(image, source).rgb * texture(lensColor, source).rgb * (weight * weight);
+        }
+    }
+    return sum;
+}
+
+vec3 halo()
+{
+    vec4 sunClip = viewProjMatrix * vec4(sunPosition, 1.0);
+    if (sunClip.w <= 0.0) {
+        return vec3(0.0);
+    }
+    vec2 sunUv = sunClip.xy / sunClip.w * 0.5 + 0.5;
+    // The halo fades out as the sun leaves the frame instead of vanishing at the border.
+    float outside = length(max(abs(sunUv - 0.5) - 0.5, 0.0));
+    float presence = 1.0 - smoothstep(0.0, 0.25, outside);
+    // The halo grows with the brightness where the sun stands (none for a dark sky or an occluded sun)
+    // but saturates, so a glaring sun does not make it glare too.
+    vec3 sunBrightness = texture(image, clamp(sunUv, 0.0, 1.0)).rgb;
+    vec3 sunLight = haloBrightness * sunBrightness / (1.0 + sunBrightness) * presence;
+
+    vec2 size = vec2(textureSize(image, 0));
+    // Radius as a fraction of the screen height: 0.21 for width 0.7, a 22 degree halo at a 90 degree view.
+    float radius = 0.3 * haloWidth;
+    float ringWidth = 0.12 * radius;
+    float distanceToSun = length((uv - sunUv) * vec2(size.x / size.y, 1.0));
+    float across = (distanceToSun - radius) / ringWidth;
+    float ring = exp(-across * across);
+    // Red on the outer edge through to blue on the inner one.
+    vec3 tint = lensHue(clamp(0.4 - 0.2 * across, 0.0, 0.8));
+    return sunLight * tint * ring;
+}
+
+void main()
+{
+    fragColor = vec4(ghosts() + halo(), 1.0);
+}

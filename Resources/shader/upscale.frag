@@ -1,0 +1,49 @@
+#version 430 core
+
+// The picture on the screen: the lit scene blurred along its motion vectors, plus a faint lens flare
+// and a soft bloom, tone mapped and encoded for the display.
+// The motion-vector target holds in .xy each pixel's movement since the previous frame in texture
+// coordinates (half the difference of the normalised device coordinates); the blur runs both ways
+// along it, so its sign does not matter.
+
+in vec2 uv;
+layout(location = 0) out vec4 fragColor;
+
+uniform sampler2D image;
+uniform sampler2D lensFlare;
+uniform sampler2D bloom;
+uniform sampler2D motionVector;
+
+const float flareStrength = 0.06;
+const float bloomStrength = 0.04;
+// Half a frame of shutter, and never longer than this (the first frame's vectors are meaningless).
+const float shutter = 0.5;
+const float longestBlur = 0.02;
+const int motionSamples = 5;
+const float displayGamma = 2.2;
+
+// A filmic curve (fit of the ACES reference transform): black stays black, highlights roll off.
+vec3 toneMap(vec3 x)
+{
+    return clamp((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14), 0.0, 1.0);
+}
+
+void main()
+{
+    vec2 motion = texture(motionVector, uv).xy * shutter;
+    float travel = length(motion);
+    if (isnan(travel) || isinf(travel)) {
+        motion = vec2(0.0);
+    } else if (travel > longestBlur) {
+        motion *= longestBlur / travel;
+    }
+    vec3 scene = vec3(0.0);
+    for (int i = 0; i < motionSamples; ++i) {
+        float along = float(i) / float(motionSamples - 1) - 0.5;
+        scene += texture(image, uv + motion * along).rgb;
+    }
+    scene /= float(motionSamples);
+
+    vec3 color = scene + texture(lensFlare, uv).rgb * flareStrength + texture(bloom, uv).rgb * bloomStrength;
+    fragColor = vec4(pow(toneMap(max(color, vec3(0.0))), vec3(1.0 / displayGamma)), 1.0);
+}

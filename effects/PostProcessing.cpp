@@ -1,0 +1,261 @@
+#include "effects/PostProcessing.h"
+
+#include "app/RenderTarget.h"
+#include "app/Shader.h"
+#include "app/Texture.h"
+#include "world/Camera.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include <cmath>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kFlareBlurDraws = 30;
+constexpr int kBloomBlurDraws = 20;
+const glm::vec4 kThresholdScale(5.0f);
+const glm::vec4 kThresholdBias(-0.8f);
+
+// Position (3 floats) and texture coordinate (2 floats) of the full-screen triangle strip.
+constexpr float kQuadVertices[] = {
+    -1.0f, 1.0f, 0.0f, 0.0f, 1.0f,
+    -1.0f, -1.0f, 0.0f, 0.0f, 0.0f,
+    1.0f, 1.0f, 0.0f, 1.0f, 1.0f,
+    1.0f, -1.0f, 0.0f, 1.0f, 0.0f,
+};
+
+// The system's sampler convention: a texture is bound on the unit numbered by its own name.
+void bindSampler(Shader& shader, const char* uniform, GLuint texture)
+{
+    glActiveTexture(GL_TEXTURE0 + texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glUniform1i(shader.getUniformLocation(uniform), static_cast<GLint>(texture));
+}
+
+void setInt(Shader& shader, const char* uniform, int value)
+{
+    glUniform1i(shader.getUniformLocation(uniform), value);
+}
+
+void setFloat(Shader& shader, const char* uniform, float value)
+{
+    glUniform1f(shader.getUniformLocation(uniform), value);
+}
+
+void checkFramebuffer()
+{
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << "Framebuffer not complete!" << std::endl;
+    }
+}
+
+}
+
+PostProcessing::PostProcessing() = default;
+
+PostProcessing::~PostProcessing()
+{
+    // Before the first setup there are no GL objects, and perhaps no GL at all.
+    if (!firstSetup) {
+        deleteObjects();
+    }
+}
+
+void PostProcessing::deleteObjects()
+{
+    glDeleteBuffers(1, &quadVertexBuffer);
+    glDeleteVertexArrays(1, &quadVertexArray);
+    glDeleteFramebuffers(1, &downsampleFramebuffer);
+    glDeleteFramebuffers(1, &featureFramebuffer);
+    glDeleteFramebuffers(4, blurFramebuffers);
+    glDeleteTextures(1, &downsampleTexture);
+    glDeleteTextures(1, &featureTexture);
+    glDeleteTextures(4, blurTextures);
+}
+
+void PostProcessing::setup(int width, int height)
+{
+    if (!firstSetup) {
+        deleteObjects();
+        if (lensColorTexture) {
+            glDeleteTextures(1, &lensColorTexture->id);
+        }
+    }
+
+    glGenFramebuffers(1, &downsampleFramebuffer);
+    glGenTextures(1, &downsampleTexture);
+    glGenFramebuffers(1, &featureFramebuffer);
+    glGenTextures(1, &featureTexture);
+    glGenFramebuffers(4, blurFramebuffers);
+    glGenTextures(4, blurTextures);
+    specifyTargets(width, height);
+
+    glGenVertexArrays(1, &quadVertexArray);
+    glGenBuffers(1, &quadVertexBuffer);
+    glBindVertexArray(quadVertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, quadVertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(kQuadVertices), kQuadVertices, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 5 * sizeof(float), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 5 * sizeof(float),
+                          reinterpret_cast<const void*>(3 * sizeof(float)));
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+
+    createLensColorTexture(width, height);
+    firstSetup = false;
+}
+
+void PostProcessing::resize(int width, int height)
+{
+    specifyTargets(width, height);
+}
+
+// (Re)specifies each of the six colour targets at the given size and attaches it to its framebuffer.
+void PostProcessing::specifyTargets(int width, int height)
+{
+    const GLuint framebuffers[] = {downsampleFramebuffer, featureFramebuffer, blurFramebuffers[0],
+                                   blurFramebuffers[1], blurFramebuffers[2], blurFramebuffers[3]};
+    const GLuint textures[] = {downsampleTexture, featureTexture, blurTextures[0],
+                               blurTextures[1], blurTextures[2], blurTextures[3]};
+    for (int i = 0; i < 6; ++i) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[i]);
+        specifyColorTarget(textures[i], width, height);
+        attachColorTarget(textures[i], 0);
+        checkFramebuffer();
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+}
+
+glm::vec3 PostProcessing::hueToRgb(float t)
+{
+    int s = static_cast<int>(t * 256.0f * 6.0f);
+    float m = static_cast<float>(s % 256);
+    glm::vec3 rgb(0.0f);
+    switch (s / 256) {
+    case 0: rgb = glm::vec3(255.0f, m, 0.0f); break;
+    case 1: rgb = glm::vec3(255.0f - m, 255.0f, 0.0f); break;
+    case 2: rgb = glm::vec3(0.0f, 255.0f, m); break;
+    case 3: rgb = glm::vec3(0.0f, 255.0f - m, 255.0f); break;
+    case 4: rgb = glm::vec3(m, 0.0f, 255.0f); break;
+    case 5: rgb = glm::vec3(255.0f, 0.0f, 255.0f - m); break;
+    default: break;
+    }
+    return rgb / 255.0f;
+}
+
+void PostProcessing::createLensColorTexture(int width, int height)
+{
+    lensColorTexture = std::make_shared<Texture>();
+    lensColorTexture->name = "lensFlareColor";
+
+    std::vector<float> texels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0.0f);
+    int halfWidth = width / 2;
+    int halfHeight = height / 2;
+    float maxDistance = static_cast<float>(
+        std::sqrt(static_cast<double>(halfHeight) * halfHeight + static_cast<double>(halfWidth) * halfWidth));
+    for (int r = 0; r < height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            int dx = halfWidth - c;
+            int dy = halfHeight - r;
+            float d = sqrtf(static_cast<float>(dx * dx + dy * dy));
+            glm::vec3 rgb = hueToRgb(d / maxDistance);
+            size_t at = (static_cast<size_t>(r) * static_cast<size_t>(width) + static_cast<size_t>(c)) * 3;
+            texels[at] = rgb.r;
+            texels[at + 1] = rgb.g;
+            texels[at + 2] = rgb.b;
+        }
+    }
+
+    glGenTextures(1, &lensColorTexture->id);
+    glBindTexture(GL_TEXTURE_2D, lensColorTexture->id);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, width, height, 0, GL_RGB, GL_FLOAT, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
+void PostProcessing::setCamera(std::shared_ptr<Camera> newCamera)
+{
+    camera = std::move(newCamera);
+}
+
+void PostProcessing::setSunPosition(glm::vec3 position)
+{
+    sunPosition = position;
+}
+
+void PostProcessing::drawQuad()
+{
+    glBindVertexArray(quadVertexArray);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+}
+
+void PostProcessing::threshold(GLuint source, int bloom)
+{
+    downsampleShader->use();
+    glBindFramebuffer(GL_FRAMEBUFFER, downsampleFramebuffer);
+    setInt(*downsampleShader, "bloom", bloom);
+    bindSampler(*downsampleShader, "image", source);
+    glUniform4fv(downsampleShader->getUniformLocation("scale"), 1, glm::value_ptr(kThresholdScale));
+    glUniform4fv(downsampleShader->getUniformLocation("bias"), 1, glm::value_ptr(kThresholdBias));
+    drawQuad();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+GLuint PostProcessing::blur(int pair, GLuint source, int draws)
+{
+    blurShader->use();
+    int horizontal = 1;
+    for (int i = 0; i < draws; ++i) {
+        glBindFramebuffer(GL_FRAMEBUFFER, blurFramebuffers[pair + horizontal]);
+        setInt(*blurShader, "horizontal", horizontal);
+        horizontal = 1 - horizontal;
+        bindSampler(*blurShader, "image", i == 0 ? source : blurTextures[pair + horizontal]);
+        drawQuad();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // The last draw wrote the pair's texture [0] when the flag ended at 1, texture [1] otherwise.
+    return blurTextures[pair + (horizontal == 1 ? 0 : 1)];
+}
+
+void PostProcessing::render(const GLuint* sceneTextures, GLuint motionVectorTexture)
+{
+    threshold(sceneTextures[0], 0);
+
+    featureShader->use();
+    glBindFramebuffer(GL_FRAMEBUFFER, featureFramebuffer);
+    bindSampler(*featureShader, "image", downsampleTexture);
+    setInt(*featureShader, "numberOfGhosts", 2);
+    setFloat(*featureShader, "ghostDispersal", 3.0f);
+    setFloat(*featureShader, "haloWidth", 0.7f);
+    bindSampler(*featureShader, "lensColor", lensColorTexture->id);
+    glm::mat4 viewProjection =
+        camera->projection * glm::lookAt(camera->position, camera->position + camera->front, camera->up);
+    glUniformMatrix4fv(featureShader->getUniformLocation("viewProjMatrix"), 1, GL_FALSE,
+                       glm::value_ptr(viewProjection));
+    glUniform3fv(featureShader->getUniformLocation("sunPosition"), 1, glm::value_ptr(sunPosition));
+    drawQuad();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    GLuint flare = blur(0, featureTexture, kFlareBlurDraws);
+    threshold(sceneTextures[1], 1);
+    GLuint bloom = blur(2, downsampleTexture, kBloomBlurDraws);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    upscaleShader->use();
+    bindSampler(*upscaleShader, "image", sceneTextures[0]);
+    bindSampler(*upscaleShader, "lensFlare", flare);
+    bindSampler(*upscaleShader, "bloom", bloom);
+    bindSampler(*upscaleShader, "motionVector", motionVectorTexture);
+    drawQuad();
+    glActiveTexture(GL_TEXTURE0);
+}
