@@ -45,6 +45,7 @@ void GameLoop::scriptedFrame()
     time = time + timeStep;
     window->clear();
     runScript();
+    world->renderShadowCubeMap();
     world->render(timeStep);
 }
 

@@ -6,9 +6,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class Camera;
+class GameObject;
 class Geometry;
+class Shader;
+class Sun;
 
 // The scene of the run: camera, scene objects, effects, the World's own copies of the asset
 // registries and the off-screen targets. One exists, held by `currentWorld` and the game loop.
@@ -32,12 +36,24 @@ public:
     // Turns the view by 0.1 * v degrees of yaw.
     void moveCamera(float v);
 
+    // The depth cube map of the sun's shadows, its framebuffer and the "shadowmap" program.
+    void initShadowMap();
+    // The sun above the slope, taking the shadow cube texture made by initShadowMap.
+    void initSun();
+    // Draws every registered object into all six faces of the shadow cube in one pass.
+    void renderShadowCubeMap();
+    // The stages of initShadowMap one by one; never called by the run.
+    void createShadowCubeTexture();
+    void reallocShadowCubeFaces();
+    void attachShadowFramebuffer();
+
     void initFramebuffers(unsigned width, unsigned height);
     // Never called by the run: the window is not resizable.
     void resize(unsigned width, unsigned height);
     void deleteFramebuffers();
 
     std::shared_ptr<Camera> camera;
+    std::vector<std::shared_ptr<GameObject>> objects;
     std::shared_ptr<Geometry> geometry;
     double startTime = 0.0;
     bool running = false;
@@ -47,6 +63,7 @@ public:
     std::shared_ptr<TextureMap> textures;
     std::shared_ptr<ShaderMap> shaders;
     std::shared_ptr<MaterialMap> materials;
+    std::shared_ptr<Sun> sun;
     std::uint32_t width;
     std::uint32_t height;
     std::uint32_t shadowWidth = 1024;
@@ -54,6 +71,9 @@ public:
     GLuint sceneFramebuffer = 0;
     GLuint sceneDepthBuffer = 0;
     GLuint sceneTextures[3] = {0, 0, 0};
+    GLuint shadowFramebuffer = 0;
+    GLuint shadowCubeTexture = 0;
+    std::shared_ptr<Shader> shadowShader;
 };
 
 // Builds the run's World into `currentWorld` from the window size and the registries.

@@ -74,7 +74,7 @@ float shadowVisibility(vec3 N)
 
     vec3 side = normalize(cross(dir, abs(dir.y) < 0.99 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0)));
     vec3 upward = cross(dir, side);
-    float radius = 1.5 * texelAngle;
+    float radius = 2.5 * texelAngle;
     float lit = 0.0;
     for (int i = 0; i < PCF_TAPS; ++i) {
         float angle = (float(i) + 0.5) * (2.0 * PI / float(PCF_TAPS));

@@ -1,15 +1,10 @@
+#include "tests/support/SceneProps.h"
 #include "world/GameObject.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 namespace {
-
-class Prop : public GameObject {
-public:
-    void initGeometry() override {}
-    void updateFromPhysics() override {}
-};
 
 void expectNear(const glm::vec4& actual, const glm::vec4& expected)
 {

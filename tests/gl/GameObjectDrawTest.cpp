@@ -1,6 +1,7 @@
 #include "app/Material.h"
 #include "app/Shader.h"
 #include "tests/support/GLTestContext.h"
+#include "tests/support/SceneProps.h"
 #include "tests/support/ShaderSources.h"
 #include "world/Camera.h"
 #include "world/DrawHelpers.h"
@@ -12,12 +13,6 @@
 #include <memory>
 
 namespace {
-
-class Prop : public GameObject {
-public:
-    void initGeometry() override {}
-    void updateFromPhysics() override {}
-};
 
 glm::mat4 uniformMatrix(GLuint program, const char* name)
 {
