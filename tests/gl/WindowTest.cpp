@@ -73,6 +73,10 @@ TEST(ProgramProcess, OpensItsWindowAndExitsZeroOnEscape)
         "if kill -0 $pid 2>/dev/null; then kill -9 $pid; echo still-running; fi; "
         "wait $pid; echo \"exit=$?\"; cat $log; rm -f $log");
     EXPECT_NE(run.output.find("exit=0"), std::string::npos) << run.output;
+    // Started on the real Resources, the program reports no failure of any kind.
+    for (const char* failure : {"ERROR", "could not be created", "Failed", "not complete", "error"}) {
+        EXPECT_EQ(run.output.find(failure), std::string::npos) << failure << " in:\n" << run.output;
+    }
 }
 
 }
