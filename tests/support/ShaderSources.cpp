@@ -1,32 +1,13 @@
 #include "tests/support/ShaderSources.h"
 
+#include "app/ShaderLoader.h"
+#include "tests/support/ShaderProbe.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
-#include <vector>
-
-namespace {
-
-const std::map<std::string, GLenum> kStages = {
-    {"vs", GL_VERTEX_SHADER},          {"vert", GL_VERTEX_SHADER},          {"frag", GL_FRAGMENT_SHADER},
-    {"gm", GL_GEOMETRY_SHADER},        {"geom", GL_GEOMETRY_SHADER},        {"tcs", GL_TESS_CONTROL_SHADER},
-    {"tes", GL_TESS_EVALUATION_SHADER}, {"cs", GL_COMPUTE_SHADER},
-};
-
-std::string infoLog(GLuint object, bool program)
-{
-    GLint length = 0;
-    program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length) : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> log(static_cast<size_t>(length) + 1, '\0');
-    program ? glGetProgramInfoLog(object, length, nullptr, log.data())
-            : glGetShaderInfoLog(object, length, nullptr, log.data());
-    return log.data();
-}
-
-}
 
 std::shared_ptr<Shader> buildProgramFromSources(const std::string& name)
 {
@@ -36,21 +17,18 @@ std::shared_ptr<Shader> buildProgramFromSources(const std::string& name)
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::filesystem::path file = entry.path();
         const std::string extension = file.extension().string();
-        auto stage = extension.empty() ? kStages.end() : kStages.find(extension.substr(1));
-        if (file.stem().string() != name || stage == kStages.end()) {
+        const GLenum stage = extension.empty() ? GL_INVALID_ENUM : shaderStageFromPostfix(extension.substr(1));
+        if (file.stem().string() != name || stage == GL_INVALID_ENUM) {
             continue;
         }
         std::ifstream in(file);
         std::stringstream text;
         text << in.rdbuf();
         const std::string source = text.str();
-        const char* sourceText = source.c_str();
-        GLuint shader = glCreateShader(stage->second);
-        glShaderSource(shader, 1, &sourceText, nullptr);
-        glCompileShader(shader);
+        GLuint shader = compiledShader(stage, source);
         GLint compiled = 0;
         glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-        EXPECT_NE(compiled, 0) << file << ":\n" << infoLog(shader, false);
+        EXPECT_NE(compiled, 0) << file << ":\n" << compileLog(stage, source);
         glAttachShader(program, shader);
         glDeleteShader(shader);
         ++stages;
@@ -59,6 +37,6 @@ std::shared_ptr<Shader> buildProgramFromSources(const std::string& name)
     glLinkProgram(program);
     GLint linked = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    EXPECT_NE(linked, 0) << name << ":\n" << infoLog(program, true);
+    EXPECT_NE(linked, 0) << name << ":\n" << linkLog(program);
     return std::make_shared<Shader>(program);
 }
