@@ -228,6 +228,12 @@ GLuint PostProcessing::blur(int pair, GLuint source, int draws)
 
 void PostProcessing::render(const GLuint* sceneTextures, GLuint motionVectorTexture)
 {
+    if (!downsampleShader || !featureShader || !blurShader || !upscaleShader || !camera || firstSetup) {
+        // Incomplete chain (a program missing from the registry): an empty window rather than a crash.
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        return;
+    }
     threshold(sceneTextures[0], 0);
 
     featureShader->use();

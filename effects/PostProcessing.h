@@ -23,7 +23,7 @@ public:
     // Makes the six targets, the quad and the lens-colour texture; a second call replaces them all.
     void setup(int width, int height);
     // sceneTextures[0] is the lit scene, sceneTextures[1] the image that feeds bloom.
-    // Draws into framebuffer 0 and leaves it bound.
+    // Draws into framebuffer 0 and leaves it bound; without all four programs it only clears it.
     void render(const GLuint* sceneTextures, GLuint motionVectorTexture);
     void resize(int width, int height);
     void setCamera(std::shared_ptr<Camera> newCamera);

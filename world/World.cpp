@@ -51,6 +51,7 @@ void World::render(float)
         object->draw();
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    postProcessing.render(sceneTextures, sceneTextures[2]);
 }
 
 void World::moveCamera(float v)
@@ -179,6 +180,27 @@ void reportIncompleteFramebuffer()
 }
 }
 
+void World::initPostProcessing(int width, int height)
+{
+    std::shared_ptr<Shader>* programs[] = {&postProcessing.downsampleShader, &postProcessing.featureShader,
+                                           &postProcessing.blurShader, &postProcessing.upscaleShader};
+    const char* names[] = {"downsampler", "featureGeneration", "blur", "upscale"};
+    for (int i = 0; i < 4; ++i) {
+        if (shaders && shaders->count(names[i]) != 0) {
+            *programs[i] = shaders->at(names[i]);
+        } else {
+            std::cerr << "post-processing: no shader program \"" << names[i] << "\"; the window shows nothing"
+                      << std::endl;
+        }
+    }
+    postProcessing.setCamera(camera);
+    // Copied once: the chain does not follow later moves of the sun.
+    if (sun) {
+        postProcessing.setSunPosition(sun->position);
+    }
+    postProcessing.setup(width, height);
+}
+
 void World::initFramebuffers(unsigned width, unsigned height)
 {
     const auto w = static_cast<GLsizei>(width);
@@ -220,6 +242,7 @@ void World::resize(unsigned width, unsigned height)
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, w, h);
     reportIncompleteFramebuffer();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    postProcessing.resize(w, h);
 }
 
 void World::deleteFramebuffers()
@@ -241,6 +264,7 @@ void createWorld()
     currentWorld->setTextures(std::make_shared<TextureMap>(textureMap));
     currentWorld->initShadowMap();
     currentWorld->initSun();
+    currentWorld->initPostProcessing(settings::windowWidth, settings::windowHeight);
     currentWorld->initFramebuffers(static_cast<unsigned>(settings::windowWidth),
                                    static_cast<unsigned>(settings::windowHeight));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Globals.h"
+#include "effects/PostProcessing.h"
 
 #include <GL/glew.h>
 
@@ -47,6 +48,8 @@ public:
     void reallocShadowCubeFaces();
     void attachShadowFramebuffer();
 
+    // Hands the chain its four programs, the camera and the sun's position, then sets it up.
+    void initPostProcessing(int width, int height);
     void initFramebuffers(unsigned width, unsigned height);
     // Never called by the run: the window is not resizable.
     void resize(unsigned width, unsigned height);
@@ -71,6 +74,7 @@ public:
     GLuint sceneFramebuffer = 0;
     GLuint sceneDepthBuffer = 0;
     GLuint sceneTextures[3] = {0, 0, 0};
+    PostProcessing postProcessing;
     GLuint shadowFramebuffer = 0;
     GLuint shadowCubeTexture = 0;
     std::shared_ptr<Shader> shadowShader;

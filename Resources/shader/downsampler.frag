@@ -12,12 +12,17 @@ uniform int bloom;
 uniform vec4 scale;
 uniform vec4 bias;
 
-// Keeps single extreme pixels (sun glints, half-float overflow) from turning into hard discs after the blur.
+// Keeps single extreme pixels (sun glints) from turning into hard discs after the blur.
 const float brightest = 32.0;
 
 void main()
 {
-    vec3 bright = min(max(vec3(0.0), texture(image, uv).rgb * scale.rgb + bias.rgb), vec3(brightest));
+    vec3 color = texture(image, uv).rgb;
+    // One broken pixel must not spread through the blurs over the whole picture.
+    if (any(isnan(color)) || any(isinf(color))) {
+        color = vec3(0.0);
+    }
+    vec3 bright = min(max(vec3(0.0), color * scale.rgb + bias.rgb), vec3(brightest));
     if (bloom == 0) {
         bright = vec3(dot(bright, vec3(0.2126, 0.7152, 0.0722)));
     }

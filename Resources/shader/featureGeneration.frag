@@ -42,7 +42,8 @@ vec3 ghosts()
 vec3 halo()
 {
     vec4 sunClip = viewProjMatrix * vec4(sunPosition, 1.0);
-    if (sunClip.w <= 0.0) {
+    // Behind the camera, or no valid view yet (a camera whose up vector is still unset gives NaN).
+    if (!(sunClip.w > 0.0)) {
         return vec3(0.0);
     }
     vec2 sunUv = sunClip.xy / sunClip.w * 0.5 + 0.5;

@@ -5,8 +5,10 @@
 #include "app/Shader.h"
 #include "app/Texture.h"
 #include "tests/support/GLTestContext.h"
+#include "tests/support/ShaderSources.h"
 #include "tests/support/TempDir.h"
 #include "world/Camera.h"
+#include "world/Sun.h"
 #include "world/World.h"
 
 #include <gtest/gtest.h>
@@ -258,6 +260,60 @@ TEST_F(WorldGL, DeleteFramebuffersReleasesEveryTarget)
     for (GLuint texture : before.textures) {
         EXPECT_FALSE(glIsTexture(texture));
     }
+}
+
+TEST_F(WorldGL, PostProcessingGetsItsProgramsAndCameraAndBringsTheSceneToTheWindow)
+{
+    for (const char* name : {"downsampler", "featureGeneration", "blur", "upscale"}) {
+        shaderMap[name] = buildProgramFromSources(name);
+    }
+    createWorldOfSize(80, 60);
+    World& world = *currentWorld;
+    const PostProcessing& chain = world.postProcessing;
+    EXPECT_EQ(chain.downsampleShader, shaderMap["downsampler"]);
+    EXPECT_EQ(chain.featureShader, shaderMap["featureGeneration"]);
+    EXPECT_EQ(chain.blurShader, shaderMap["blur"]);
+    EXPECT_EQ(chain.upscaleShader, shaderMap["upscale"]);
+    EXPECT_EQ(chain.camera, world.camera);
+    ASSERT_NE(world.sun, nullptr);
+    EXPECT_EQ(chain.sunPosition, world.sun->position);
+    EXPECT_NE(chain.sunPosition, glm::vec3(0.0f));
+    EXPECT_FALSE(chain.firstSetup);
+    EXPECT_EQ(levelParameter(chain.featureTexture, GL_TEXTURE_WIDTH), 80);
+    EXPECT_EQ(levelParameter(chain.featureTexture, GL_TEXTURE_HEIGHT), 60);
+
+    // A dark empty scene: the window shows it tone mapped and display-encoded, which lifts a
+    // linear 0.05 well above the 13 of 255 that a plain copy would give.
+    glViewport(0, 0, 80, 60);
+    glClearColor(0.05f, 0.05f, 0.05f, 1.0f);
+    world.render(0.1f);
+    std::vector<unsigned char> window(80 * 60 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 80, 60, GL_RGB, GL_UNSIGNED_BYTE, window.data());
+    EXPECT_GT(window[0], 40);
+    for (unsigned char value : window) {
+        ASSERT_EQ(value, window[0]);
+    }
+
+    world.resize(40, 30);
+    EXPECT_EQ(levelParameter(chain.featureTexture, GL_TEXTURE_WIDTH), 40);
+}
+
+TEST_F(WorldGL, MissingPostProcessingProgramsAreNamedAndTheFrameStillRuns)
+{
+    shaderMap["blur"] = buildProgramFromSources("blur");
+    testing::internal::CaptureStderr();
+    createWorldOfSize(40, 30);
+    std::string errors = testing::internal::GetCapturedStderr();
+    for (const char* name : {"\"downsampler\"", "\"featureGeneration\"", "\"upscale\""}) {
+        EXPECT_NE(errors.find(name), std::string::npos) << errors;
+    }
+    EXPECT_EQ(errors.find("\"blur\""), std::string::npos) << errors;
+    EXPECT_EQ(currentWorld->shaders->count("upscale"), 0u);
+    currentWorld->render(0.1f);
+    GLint bound = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
 }
 
 }
