@@ -16,6 +16,40 @@ namespace {
 constexpr int atlasSize = 256;
 constexpr int cellSize = atlasSize / 16;
 
+uint32_t bigEndian(const std::vector<unsigned char>& bytes, size_t offset, int count)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < count; ++i) {
+        value = value << 8 | bytes[offset + i];
+    }
+    return value;
+}
+
+// stb_truetype trusts its input, so a file is handed to it only when it starts like a TrueType
+// or OpenType font and its table directory and every table lie within the file.
+bool looksLikeFont(const std::vector<unsigned char>& ttf)
+{
+    if (ttf.size() < 12) {
+        return false;
+    }
+    const uint32_t tag = bigEndian(ttf, 0, 4);
+    if (tag != 0x00010000u && tag != 0x74727565u && tag != 0x4f54544fu) { // 1.0, "true", "OTTO"
+        return false;
+    }
+    const size_t tables = bigEndian(ttf, 4, 2);
+    if (12 + 16 * tables > ttf.size()) {
+        return false;
+    }
+    for (size_t t = 0; t < tables; ++t) {
+        const uint64_t offset = bigEndian(ttf, 12 + 16 * t + 8, 4);
+        const uint64_t length = bigEndian(ttf, 12 + 16 * t + 12, 4);
+        if (offset + length > ttf.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Coverage of one glyph per texel. The HUD gives a glyph's top edge the texture coordinate
 // v = row / 16 and its bottom edge v + 1/16, and glCompressedTexImage2D puts the first texel
 // row of the data at v = 0. So glyphs are stored the way they read, top row first, with the
@@ -25,7 +59,7 @@ std::vector<uint8_t> rasteriseGlyphs(const std::string& fontPath)
     std::ifstream in(fontPath, std::ios::binary);
     const std::vector<unsigned char> ttf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     stbtt_fontinfo font;
-    if (ttf.empty() || !stbtt_InitFont(&font, ttf.data(), stbtt_GetFontOffsetForIndex(ttf.data(), 0))) {
+    if (!looksLikeFont(ttf) || !stbtt_InitFont(&font, ttf.data(), 0)) {
         throw std::runtime_error("cannot read the font " + fontPath);
     }
 

@@ -23,9 +23,10 @@ int main(int argc, char** argv)
     try {
         std::filesystem::create_directories(textures);
         std::filesystem::create_directories(models);
+        // The font first: the one input that can be missing, so a bad path fails at once.
+        writeFontAtlas(textures, argv[2]);
         writeGlacierTextures(textures, 1024);
         writeBackground(textures, 1024, 1024);
-        writeFontAtlas(textures, argv[2]);
         writeSkiers(models);
         writeRockCluster(models);
     } catch (const std::exception& e) {

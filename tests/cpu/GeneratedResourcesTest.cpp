@@ -1,0 +1,322 @@
+#include "app/Geometry.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kResources = fs::path(VELMORRA_BINARY_DIR) / "Resources";
+
+const char* const kGeneratedFiles[] = {
+    "textures/glacier2.png",  "textures/DisplacementMap.png", "textures/background.png", "textures/Zaravoda.DDS",
+    "models/player.obj",      "models/RockCluster.obj",       "models/TestSkier.obj",
+};
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string quoted(const std::string& s)
+{
+    return "'" + s + "'";
+}
+
+std::string generatorCommand(const std::string& arguments)
+{
+    return quoted(VELMORRA_GENERATOR) + " " + arguments;
+}
+
+TEST(Generator, WritesTheSameBytesOnEveryRun)
+{
+    TempDir dir;
+    const fs::path out = dir.path() / "Resources";
+    ProcessResult run = runShell(generatorCommand(quoted(out.string()) + " " + quoted(VELMORRA_FONT_FILE)));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output, "");
+    for (const char* file : kGeneratedFiles) {
+        const std::string built = readFile(kResources / file);
+        ASSERT_FALSE(built.empty()) << file << " missing from the build's Resources";
+        EXPECT_TRUE(readFile(out / file) == built) << file << " differs between two runs";
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    // Arguments, with "@" standing for the test's temporary folder.
+    const char* arguments;
+    int exitCode;
+    const char* message;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string expand(std::string text, const std::string& folder)
+{
+    for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + folder.size())) {
+        text.replace(at, 1, folder);
+    }
+    return text;
+}
+
+class GeneratorFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(GeneratorFailure, ReportsWhatIsWrongAndFails)
+{
+    const FailureCase& c = GetParam();
+    TempDir dir;
+    dir.write("occupied", "a file where a folder should go\n");
+    // A TrueType signature promising 16 tables, and nothing after it.
+    dir.write("cut.ttf", std::string("\0\1\0\0\0\x10\0\0\0\0\0\0", 12));
+    ProcessResult run = runShell(generatorCommand(expand(c.arguments, dir.path().string())));
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+    EXPECT_NE(run.output.find(expand(c.message, dir.path().string())), std::string::npos) << run.output;
+}
+
+const FailureCase kFailures[] = {
+    {"NoArguments", "", 2, "usage: "},
+    {"OneArgument", "@/Resources", 2, "usage: "},
+    {"MissingFont", "@/Resources @/none.ttf", 1, "cannot read the font @/none.ttf"},
+    {"FontIsNotTrueType", "@/Resources @/occupied", 1, "cannot read the font @/occupied"},
+    {"FontCutShort", "@/Resources @/cut.ttf", 1, "cannot read the font @/cut.ttf"},
+    {"OutputBelowAFile", "@/occupied/Resources " VELMORRA_FONT_FILE, 1, "generate_resources: "},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, GeneratorFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    std::vector<unsigned char> pixels;
+
+    explicit Picture(const fs::path& file)
+    {
+        unsigned char* data = stbi_load(file.c_str(), &width, &height, &channels, 0);
+        if (data != nullptr) {
+            pixels.assign(data, data + static_cast<size_t>(width) * height * channels);
+            stbi_image_free(data);
+        }
+    }
+
+    int at(int x, int y, int c) const { return pixels[(static_cast<size_t>(y) * width + x) * channels + c]; }
+
+    // Summed over the channels, the difference between two texels.
+    int step(int x0, int y0, int x1, int y1) const
+    {
+        int sum = 0;
+        for (int c = 0; c < channels; ++c) {
+            sum += std::abs(at(x0, y0, c) - at(x1, y1, c));
+        }
+        return sum;
+    }
+};
+
+class TiledTexture : public ::testing::TestWithParam<const char*> {};
+
+// Repeated across the slope, the last column must lead into the first as smoothly as any
+// column leads into the next, and the same for the rows.
+TEST_P(TiledTexture, WrapsWithoutASeam)
+{
+    const Picture p(kResources / "textures" / GetParam());
+    ASSERT_FALSE(p.pixels.empty()) << stbi_failure_reason();
+    EXPECT_GE(p.channels, 3) << "the texture loader refuses grey images";
+
+    double inside = 0.0, seam = 0.0;
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x + 1 < p.width; ++x) {
+            inside += p.step(x, y, x + 1, y);
+        }
+        seam += p.step(p.width - 1, y, 0, y);
+    }
+    inside /= static_cast<double>(p.height) * (p.width - 1);
+    seam /= p.height;
+    EXPECT_LE(seam, 2.0 * inside + 1.0) << "columns: inside " << inside << ", across the edge " << seam;
+
+    inside = seam = 0.0;
+    for (int x = 0; x < p.width; ++x) {
+        for (int y = 0; y + 1 < p.height; ++y) {
+            inside += p.step(x, y, x, y + 1);
+        }
+        seam += p.step(x, p.height - 1, x, 0);
+    }
+    inside /= static_cast<double>(p.width) * (p.height - 1);
+    seam /= p.width;
+    EXPECT_LE(seam, 2.0 * inside + 1.0) << "rows: inside " << inside << ", across the edge " << seam;
+}
+
+INSTANTIATE_TEST_SUITE_P(Slope, TiledTexture, ::testing::Values("glacier2.png", "DisplacementMap.png"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
+TEST(Backdrop, ShowsSkyAtTheTopOfTheWallsAndSnowBelowEyeHeight)
+{
+    const Picture p(kResources / "textures/background.png");
+    ASSERT_FALSE(p.pixels.empty()) << stbi_failure_reason();
+    ASSERT_GE(p.channels, 3);
+    // The loader flips the file, so its first row is the top of each wall. The walls span
+    // heights -3100 to 3300 and the camera stands about 100 above the ground: eye height is
+    // the middle of the picture, and the top quarter is sky and cloud: blue over all, and
+    // nowhere redder than it is blue.
+    double blueness = 0.0;
+    for (int y = 0; y < p.height / 4; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            ASSERT_GE(p.at(x, y, 2), p.at(x, y, 0)) << "sky at (" << x << ", " << y << ")";
+            blueness += p.at(x, y, 2) - p.at(x, y, 0);
+        }
+    }
+    EXPECT_GT(blueness / (p.width * (p.height / 4)), 60.0);
+    for (int y = p.height * 53 / 100; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_GT(p.at(x, y, c), 170) << "snow at (" << x << ", " << y << ")";
+            }
+        }
+    }
+}
+
+uint32_t little32(const std::string& bytes, size_t offset)
+{
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) {
+        value = value << 8 | static_cast<unsigned char>(bytes[offset + i]);
+    }
+    return value;
+}
+
+TEST(FontFile, HeaderAndLevelsAreWhatTheHudReads)
+{
+    const std::string file = readFile(kResources / "textures/Zaravoda.DDS");
+    ASSERT_GE(file.size(), 128u);
+    EXPECT_EQ(file.substr(0, 4), "DDS ");
+    EXPECT_EQ(little32(file, 4), 124u) << "header size";
+    EXPECT_EQ(little32(file, 12), 256u) << "height";
+    EXPECT_EQ(little32(file, 16), 256u) << "width";
+    EXPECT_EQ(little32(file, 20), 65536u) << "linear size of level 0";
+    EXPECT_EQ(little32(file, 28), 9u) << "mip-map count";
+    EXPECT_EQ(file.substr(84, 4), "DXT5");
+    // Sides 256 down to 1 in DXT5; levels below a block still take one block.
+    const size_t levels[] = {65536, 16384, 4096, 1024, 256, 64, 16, 16, 16};
+    size_t data = 0;
+    for (size_t level : levels) {
+        data += level;
+    }
+    EXPECT_EQ(file.size(), 128 + data);
+}
+
+struct ModelCase {
+    const char* path;
+    float minHeight;
+    float maxHeight;
+    bool skier; // stands on skis along z, y its tallest extent
+};
+
+void PrintTo(const ModelCase& c, std::ostream* os)
+{
+    *os << c.path;
+}
+
+class GeneratedModel : public ::testing::TestWithParam<ModelCase> {
+protected:
+    void SetUp() override { fs::create_directory_symlink(kResources, dir.path() / "Resources"); }
+
+    TempDir dir;
+};
+
+TEST_P(GeneratedModel, LoadsAsWholeTrianglesAboutTheOrigin)
+{
+    const ModelCase& c = GetParam();
+    std::vector<Vertex> vertices;
+    std::vector<uint16_t> indices;
+    glm::vec3 extents(0.0f);
+    testing::internal::CaptureStderr();
+    Geometry::loadObj(c.path, vertices, indices, extents);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    ASSERT_FALSE(vertices.empty());
+    EXPECT_EQ(vertices.size(), indices.size());
+    EXPECT_EQ(vertices.size() % 3, 0u);
+    EXPECT_LT(vertices.size(), 65536u) << "one 16-bit index per vertex";
+    for (int axis = 0; axis < 3; ++axis) {
+        EXPECT_GT(extents[axis], 0.0f) << "axis " << axis;
+    }
+    EXPECT_GE(extents.y, c.minHeight);
+    EXPECT_LE(extents.y, c.maxHeight);
+
+    // Centred on its origin, so the physics box, which is centred on the origin, fits the mesh
+    // and the extents (which always take in the origin) are its true size.
+    glm::vec3 low(INFINITY), high(-INFINITY);
+    for (const Vertex& v : vertices) {
+        low = glm::min(low, v.position);
+        high = glm::max(high, v.position);
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        EXPECT_NEAR(low[axis] + high[axis], 0.0f, 0.01f * extents[axis]) << "axis " << axis;
+        EXPECT_NEAR(high[axis] - low[axis], extents[axis], 1e-4f) << "axis " << axis;
+    }
+
+    for (size_t i = 0; i < vertices.size(); i += 3) {
+        const glm::vec3 face = glm::cross(vertices[i + 1].position - vertices[i].position,
+                                          vertices[i + 2].position - vertices[i].position);
+        ASSERT_GT(glm::length(face), 1e-9f) << "degenerate triangle " << i / 3;
+        // Counter-clockwise seen from outside: the corners' normals lean the face's way.
+        const glm::vec3 normals = vertices[i].normal + vertices[i + 1].normal + vertices[i + 2].normal;
+        ASSERT_GT(glm::dot(face, normals), 0.0f) << "triangle " << i / 3 << " wound against its normals";
+        for (size_t k = i; k < i + 3; ++k) {
+            ASSERT_NEAR(glm::length(vertices[k].normal), 1.0f, 1e-3f) << "vertex " << k;
+            ASSERT_NE(indices[k], 0) << "position numbers count from 1";
+        }
+    }
+
+    if (c.skier) {
+        EXPECT_GT(extents.y, extents.z);
+        EXPECT_GT(extents.z, extents.x) << "the skis run along z";
+    }
+}
+
+const ModelCase kModels[] = {
+    // The player's controller needs a height of at least its step offset, 0.75.
+    {"/models/player.obj", 0.75f, 2.0f, false},
+    {"/models/TestSkier.obj", 1.7f, 1.9f, true},
+    {"/models/RockCluster.obj", 0.3f, 5.0f, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Models, GeneratedModel, ::testing::ValuesIn(kModels), [](const auto& info) {
+    std::string name = fs::path(info.param.path).stem().string();
+    return name;
+});
+
+TEST(GeneratedModels, FillTheModelTableWithoutAMessage)
+{
+    TempDir dir;
+    fs::create_directory_symlink(kResources, dir.path() / "Resources");
+    testing::internal::CaptureStderr();
+    Geometry table;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    for (const MeshData* mesh : {&table.player, &table.rock, &table.skier}) {
+        EXPECT_FALSE(mesh->vertices.empty());
+        EXPECT_GT(mesh->extents.x * mesh->extents.y * mesh->extents.z, 0.0f) << "the spawners divide by the volume";
+    }
+}
+
+} // namespace
