@@ -36,6 +36,7 @@ void GameLoop::dueFrame()
         scriptedFrame();
     } else {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        world->renderEndScreen();
     }
     window->swapBuffers();
 }

@@ -4,12 +4,14 @@
 #include "app/RenderTarget.h"
 #include "app/Settings.h"
 #include "app/Shader.h"
+#include "effects/HUD.h"
 #include "world/Camera.h"
 #include "world/GameObject.h"
 #include "world/Sun.h"
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -52,6 +54,36 @@ void World::render(float)
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     postProcessing.render(sceneTextures, sceneTextures[2]);
+}
+
+void World::initHUD()
+{
+    hud = std::make_shared<HUD>();
+    std::shared_ptr<Shader> program;
+    if (shaders && shaders->count("TextVertexShader") != 0) {
+        program = shaders->at("TextVertexShader");
+    }
+    hud->setShader(program);
+}
+
+void World::drawText(std::string text, int line, int size, int x, glm::vec3 color)
+{
+    if (!hud) {
+        return;
+    }
+    // The line buffer holds 255 characters and the terminator; a longer text is cut there.
+    char buffer[256];
+    const size_t length = std::min(text.size(), sizeof buffer - 1);
+    text.copy(buffer, length);
+    buffer[length] = '\0';
+    hud->printText(buffer, x + 10, 400 - 15 * line, size, color);
+}
+
+void World::renderEndScreen()
+{
+    drawText("THE END!", 0, 50, 200, glm::vec3(1.0f, 0.0f, 0.0f));
+    drawText("POWERED BY", 5, 20, 300, glm::vec3(1.0f, 1.0f, 1.0f));
+    drawText("VELMORRA SHOWCASE TEAM - ENGINE AND ART", 8, 15, 100, glm::vec3(1.0f, 1.0f, 1.0f));
 }
 
 void World::moveCamera(float v)
@@ -265,6 +297,7 @@ void createWorld()
     currentWorld->initShadowMap();
     currentWorld->initSun();
     currentWorld->initPostProcessing(settings::windowWidth, settings::windowHeight);
+    currentWorld->initHUD();
     currentWorld->initFramebuffers(static_cast<unsigned>(settings::windowWidth),
                                    static_cast<unsigned>(settings::windowHeight));
 }

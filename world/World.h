@@ -4,14 +4,17 @@
 #include "effects/PostProcessing.h"
 
 #include <GL/glew.h>
+#include <glm/glm.hpp>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class Camera;
 class GameObject;
 class Geometry;
+class HUD;
 class Shader;
 class Sun;
 
@@ -50,6 +53,12 @@ public:
 
     // Hands the chain its four programs, the camera and the sun's position, then sets it up.
     void initPostProcessing(int width, int height);
+
+    void initHUD();
+    // One line of the closing screen: its bottom edge 15 units lower for every `line`.
+    void drawText(std::string text, int line, int size, int x, glm::vec3 color);
+    void renderEndScreen();
+
     void initFramebuffers(unsigned width, unsigned height);
     // Never called by the run: the window is not resizable.
     void resize(unsigned width, unsigned height);
@@ -58,6 +67,7 @@ public:
     std::shared_ptr<Camera> camera;
     std::vector<std::shared_ptr<GameObject>> objects;
     std::shared_ptr<Geometry> geometry;
+    std::shared_ptr<HUD> hud;
     double startTime = 0.0;
     bool running = false;
     bool chaserMoving = false;

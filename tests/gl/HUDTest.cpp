@@ -1,8 +1,11 @@
+#include "app/DemoWindow.h"
 #include "app/Shader.h"
 #include "effects/HUD.h"
 #include "tests/support/DDSFile.h"
 #include "tests/support/GLTestContext.h"
+#include "world/GameLoop.h"
 #include "tests/support/TempDir.h"
+#include "world/World.h"
 
 #include <gtest/gtest.h>
 
@@ -20,31 +23,41 @@ using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStderr;
 using testing::internal::GetCapturedStdout;
 
+// The committed text program, copied below the test's working directory `dir`.
+std::shared_ptr<Shader> textProgram(const TempDir& dir)
+{
+    std::filesystem::create_directories(dir.path() / "Resources/shader");
+    for (const char* stage : {"TextVertexShader.vs", "TextVertexShader.frag"}) {
+        std::filesystem::copy_file(std::filesystem::path(VELMORRA_SOURCE_DIR) / "Resources/shader" / stage,
+                                   dir.path() / "Resources/shader" / stage,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    auto program = std::make_shared<Shader>();
+    program->loadFromFiles("/shader/TextVertexShader.vs", "/shader/TextVertexShader.frag", "", "");
+    GLint linked = 0;
+    glGetProgramiv(program->getID(), GL_LINK_STATUS, &linked);
+    EXPECT_EQ(linked, GL_TRUE);
+    return program;
+}
+
+// A World of 800 x 600 whose HUD has the fixture font and the text program.
+std::shared_ptr<World> endScreenWorld(const TempDir& dir)
+{
+    dir.write("Resources/textures/Zaravoda.DDS", solidGlyphFont(64));
+    auto world = std::make_shared<World>(800, 600);
+    world->setShaders(std::make_shared<ShaderMap>(ShaderMap{{"TextVertexShader", textProgram(dir)}}));
+    world->initHUD();
+    return world;
+}
+
 class HUDGL : public GLTest {
 protected:
-    // The committed text program, copied below the test's working directory.
-    std::shared_ptr<Shader> textProgram()
-    {
-        for (const char* stage : {"TextVertexShader.vs", "TextVertexShader.frag"}) {
-            std::filesystem::create_directories(dir.path() / "Resources/shader");
-            std::filesystem::copy_file(std::filesystem::path(VELMORRA_SOURCE_DIR) / "Resources/shader" / stage,
-                                       dir.path() / "Resources/shader" / stage,
-                                       std::filesystem::copy_options::overwrite_existing);
-        }
-        auto program = std::make_shared<Shader>();
-        program->loadFromFiles("/shader/TextVertexShader.vs", "/shader/TextVertexShader.frag", "", "");
-        GLint linked = 0;
-        glGetProgramiv(program->getID(), GL_LINK_STATUS, &linked);
-        EXPECT_EQ(linked, GL_TRUE);
-        return program;
-    }
-
     // A HUD whose font is `font`, drawing with the text program.
     std::unique_ptr<HUD> makeHUD(const std::string& font)
     {
         dir.write("Resources/textures/Zaravoda.DDS", font);
         auto hud = std::make_unique<HUD>();
-        hud->setShader(textProgram());
+        hud->setShader(textProgram(dir));
         return hud;
     }
 
@@ -335,6 +348,111 @@ TEST_F(HUDGL, TextShowsGlyphsInItsColourWhereTheFontIsOpaqueAndNothingElse)
     for (const Point& p : outside) {
         EXPECT_EQ(target.pixel(p.x, p.y), black) << p.x << ", " << p.y;
     }
+}
+
+class EndScreenGL : public GLTest {
+protected:
+    TempDir dir;
+};
+
+TEST_F(EndScreenGL, DrawTextCutsLongTextsAt255Characters)
+{
+    struct Case {
+        size_t length;
+        size_t drawn;
+    };
+    const Case cases[] = {{10, 10}, {255, 255}, {256, 255}, {1000, 255}};
+    auto world = endScreenWorld(dir);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        world->drawText(std::string(c.length, 'W'), 2, 4, 0, glm::vec3(1.0f));
+        TextBuffers buffers = readTextBuffers(world->hud->vertexArray);
+        ASSERT_EQ(buffers.positions.size(), 6 * c.drawn);
+        EXPECT_EQ(buffers.positions.front(), glm::vec2(10.0f, 374.0f));
+        EXPECT_EQ(buffers.positions.back(), glm::vec2(10.0f + 4.0f * static_cast<float>(c.drawn - 1), 370.0f));
+    }
+}
+
+TEST_F(EndScreenGL, ClosingScreenShowsItsThreeLinesOnBlack)
+{
+    auto world = endScreenWorld(dir);
+    OffscreenTarget target;
+    world->renderEndScreen();
+
+    const glm::ivec3 red(255, 0, 0), white(255, 255, 255), black(0, 0, 0);
+    struct Probe {
+        const char* what;
+        int x, y;
+        glm::ivec3 expected;
+    };
+    const Probe probes[] = {
+        {"T of THE END!", 235, 425, red},
+        {"! of THE END!", 585, 425, red},
+        {"P of POWERED BY", 320, 335, white},
+        {"Y of POWERED BY", 500, 335, white},
+        {"first letter of the authors' line", 117, 287, white},
+        {"last letter of the authors' line", 687, 287, white},
+        {"left of THE END!", 205, 425, black},
+        {"right of THE END!", 615, 425, black},
+        {"between the first two lines", 400, 370, black},
+        {"right of POWERED BY", 515, 335, black},
+        {"between the last two lines", 400, 310, black},
+        {"left of the authors' line", 105, 287, black},
+        {"right of the authors' line", 700, 287, black},
+        {"below the authors' line", 400, 275, black},
+        {"above THE END!", 400, 455, black},
+        {"bottom left corner", 2, 2, black},
+        {"top right corner", 797, 597, black},
+    };
+    for (const Probe& probe : probes) {
+        EXPECT_EQ(target.pixel(probe.x, probe.y), probe.expected) << probe.what;
+    }
+}
+
+TEST_F(EndScreenGL, AuthorsLineIsThirtyNineCapitalsWide)
+{
+    auto world = endScreenWorld(dir);
+    world->renderEndScreen();
+    TextBuffers buffers = readTextBuffers(world->hud->vertexArray);
+    ASSERT_EQ(buffers.positions.size(), 6u * 39u);
+    EXPECT_EQ(buffers.positions.front(), glm::vec2(110.0f, 295.0f));
+    EXPECT_EQ(buffers.positions.back(), glm::vec2(110.0f + 15.0f * 38.0f, 280.0f));
+    for (size_t i = 0; i < buffers.uvs.size(); i += 6) {
+        // Capitals and punctuation live in rows 2 to 5 of the grid, lower case in rows 6 and 7.
+        EXPECT_LT(buffers.uvs[i].y, 6.0f / 16.0f) << "character " << i / 6;
+    }
+}
+
+// The loop's own closing branch, on the run's window: past 130 it clears and shows the closing
+// screen on every due frame, and the clock stays where it is.
+TEST(EndScreenLoop, PastTheTimelineEveryDueFrameShowsTheClosingScreen)
+{
+    TempDir dir;
+    GameLoop loop;
+    loop.window = std::make_shared<DemoWindow>(800, 600, "closing screen test");
+    ASSERT_TRUE(loop.window->hasContext());
+    GLErrorWatch watch;
+    watch.install();
+    {
+        loop.world = endScreenWorld(dir);
+        OffscreenTarget target;
+        glEnable(GL_DEPTH_TEST);
+        loop.time = 130.09923f;
+        for (int frame = 0; frame < 3; ++frame) {
+            glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+            loop.dueFrame();
+            EXPECT_EQ(target.pixel(235, 425), glm::ivec3(255, 0, 0)) << "frame " << frame;
+            EXPECT_EQ(target.pixel(320, 335), glm::ivec3(255, 255, 255)) << "frame " << frame;
+            EXPECT_EQ(target.pixel(400, 370), glm::ivec3(0, 0, 0)) << "frame " << frame;
+            // Paint the target: the next due frame must clear it again.
+            glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        EXPECT_FLOAT_EQ(loop.time, 130.09923f);
+        loop.world.reset();
+    }
+    glFinish();
+    EXPECT_TRUE(watch.errors().empty()) << watch.errors().front();
 }
 
 }
