@@ -4,6 +4,7 @@
 #include "app/Platform.h"
 #include "app/Settings.h"
 #include "app/ShaderLoader.h"
+#include "app/TextureLoader.h"
 #include "world/GameLoop.h"
 #include "world/World.h"
 
@@ -36,6 +37,7 @@ int main(int, char**)
         return 1;
     }
 
+    loadTextures();
     loadMaterials();
 
     createWorld();

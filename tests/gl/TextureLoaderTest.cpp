@@ -2,6 +2,7 @@
 #include "app/Texture.h"
 #include "app/TextureLoader.h"
 #include "tests/support/GLTestContext.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -214,6 +215,22 @@ TEST_F(TextureFolder, AnAlreadyRegisteredNameKeepsItsFirstTexture)
 
     ASSERT_EQ(textureMap.size(), 1u);
     EXPECT_EQ(textureMap.at("a.png"), first);
+}
+
+TEST(ProgramProcess, MissingTexturesFolderEndsStartUpWithExitCodeOne)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "Resources");
+    std::filesystem::create_directory_symlink(VELMORRA_BINARY_DIR "/Resources/shader", dir.path() / "Resources/shader");
+
+    ProcessResult run = runShell("exec timeout 60 " VELMORRA_EXECUTABLE);
+
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    std::string folder = dir.path().string() + "/Resources/textures";
+    EXPECT_NE(run.output.find("\nERROR: cannot read the textures folder " + folder + ": No such file or directory\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("materials.dat"), std::string::npos) << "start-up must stop before the materials";
 }
 
 }
