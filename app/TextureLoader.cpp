@@ -8,7 +8,6 @@
 #include <stb_image.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -53,14 +52,6 @@ void loadTexture(const std::filesystem::path& file)
     stbi_image_free(pixels);
 }
 
-// Without its textures the run cannot draw the slope or the backdrop, so it stops here.
-[[noreturn]] void folderUnreadable(const std::string& folder, const std::error_code& error)
-{
-    std::cout << std::endl;
-    platform::reportError("cannot read the textures folder " + folder + ": " + error.message());
-    std::exit(EXIT_FAILURE);
-}
-
 }
 
 int loadTextures()
@@ -80,7 +71,9 @@ int loadTextures()
         entry.increment(error);
     }
     if (error) {
-        folderUnreadable(folder, error);
+        std::cout << std::endl;
+        platform::reportError("cannot read the textures folder " + folder + ": " + error.message());
+        return kTexturesFolderUnreadable;
     }
     return 0;
 }

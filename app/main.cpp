@@ -37,7 +37,10 @@ int main(int, char**)
         return 1;
     }
 
-    loadTextures();
+    // Without its textures the run could draw neither the slope nor the backdrop.
+    if (loadTextures() == kTexturesFolderUnreadable) {
+        return 1;
+    }
     loadMaterials();
 
     createWorld();

@@ -4,34 +4,47 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <cstdio>
 
 namespace {
 
 // The folder is opened before any OpenGL call, so these cases need no context.
 
-// Runs the loader with its standard output sent to standard error, where death tests look.
-void loadTexturesToStderr()
+struct Loaded {
+    int result;
+    std::string out;
+};
+
+Loaded load()
 {
-    dup2(STDERR_FILENO, STDOUT_FILENO);
-    loadTextures();
+    testing::internal::CaptureStdout();
+    int result = loadTextures();
+    std::fflush(stdout);
+    return {result, testing::internal::GetCapturedStdout()};
 }
 
-TEST(TextureFolderDeathTest, MissingFolderIsReportedAndEndsTheProgram)
+TEST(TextureFolder, UnwalkableFolderIsReportedAndStopsStartUp)
 {
-    TempDir dir;
-    std::string folder = dir.path().string() + "/Resources/textures";
-    EXPECT_EXIT(loadTexturesToStderr(), ::testing::ExitedWithCode(1),
-                "^The current working directory is " + dir.path().string() +
-                    "\nERROR: cannot read the textures folder " + folder + ": No such file or directory\n$");
-}
-
-TEST(TextureFolderDeathTest, AFileInPlaceOfTheFolderIsReportedAndEndsTheProgram)
-{
-    TempDir dir;
-    dir.write("Resources/textures", "not a folder");
-    EXPECT_EXIT(loadTexturesToStderr(), ::testing::ExitedWithCode(1),
-                "ERROR: cannot read the textures folder .*: Not a directory");
+    struct Case {
+        const char* name;
+        bool fileInPlace;
+        const char* error;
+    };
+    const Case cases[] = {{"missing", false, "No such file or directory"}, {"a file", true, "Not a directory"}};
+    for (const Case& c : cases) {
+        textureMap.clear();
+        TempDir dir;
+        if (c.fileInPlace) {
+            dir.write("Resources/textures", "not a folder");
+        }
+        Loaded run = load();
+        EXPECT_EQ(run.result, kTexturesFolderUnreadable) << c.name;
+        EXPECT_EQ(run.out, "The current working directory is " + dir.path().string() +
+                               "\nERROR: cannot read the textures folder " + dir.path().string() +
+                               "/Resources/textures: " + c.error + "\n")
+            << c.name;
+        EXPECT_TRUE(textureMap.empty());
+    }
 }
 
 TEST(TextureFolder, UnreadableWorkingDirectoryReportsAndReturnsOne)
@@ -40,12 +53,10 @@ TEST(TextureFolder, UnreadableWorkingDirectoryReportsAndReturnsOne)
     TempDir dir;
     dir.enterRemovedFolder();
 
-    testing::internal::CaptureStdout();
-    int result = loadTextures();
-    std::string out = testing::internal::GetCapturedStdout();
+    Loaded run = load();
 
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(out, "ERROR: problems with path\n");
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.out, "ERROR: problems with path\n");
     EXPECT_TRUE(textureMap.empty());
 }
 
