@@ -1,8 +1,11 @@
 #include "world/DrawHelpers.h"
 
+#include "app/Shader.h"
 #include "world/Camera.h"
 
+#include <glm/gtc/matrix_inverse.hpp>
 #include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
 
 glm::mat4 viewProjection(const Camera& camera)
 {
@@ -36,4 +39,12 @@ void createMeshBuffers(const std::vector<Vertex>& vertices, const std::vector<GL
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ebo);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(GLushort) * indices.size()), indices.data(),
                  GL_STATIC_DRAW);
+}
+
+void setTransformUniforms(Shader& shader, const glm::mat4& model, const glm::mat4& viewProj)
+{
+    const glm::mat4 normalMatrix = glm::inverseTranspose(model);
+    glUniformMatrix4fv(shader.getUniformLocation("modelMatrix"), 1, GL_FALSE, glm::value_ptr(model));
+    glUniformMatrix4fv(shader.getUniformLocation("normalMatrix"), 1, GL_FALSE, glm::value_ptr(normalMatrix));
+    glUniformMatrix4fv(shader.getUniformLocation("viewProjMatrix"), 1, GL_FALSE, glm::value_ptr(viewProj));
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 class Camera;
+class Shader;
 
 // The camera's view-projection as every scene draw computes it: projection x
 // lookAt(position, position + front, up).
@@ -20,3 +21,6 @@ glm::mat4 composeModelMatrix(const glm::vec3& position, const glm::mat4& rotatio
 // with its 16-bit index list. The new vertex array and both buffers are left bound.
 void createMeshBuffers(const std::vector<Vertex>& vertices, const std::vector<GLushort>& indices, GLuint& vao,
                        GLuint& vbo, GLuint& ebo);
+
+// "modelMatrix", "normalMatrix" (the inverse transpose of the model) and "viewProjMatrix".
+void setTransformUniforms(Shader& shader, const glm::mat4& model, const glm::mat4& viewProj);

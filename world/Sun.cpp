@@ -4,7 +4,6 @@
 #include "world/Camera.h"
 #include "world/DrawHelpers.h"
 
-#include <glm/gtc/matrix_inverse.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -126,11 +125,7 @@ void Sun::draw()
     }
     shader->use();
     glBindVertexArray(vao);
-    const glm::mat4 normalMatrix = glm::inverseTranspose(model);
-    const glm::mat4 viewProj = viewProjection(*camera);
-    glUniformMatrix4fv(shader->getUniformLocation("modelMatrix"), 1, GL_FALSE, glm::value_ptr(model));
-    glUniformMatrix4fv(shader->getUniformLocation("normalMatrix"), 1, GL_FALSE, glm::value_ptr(normalMatrix));
-    glUniformMatrix4fv(shader->getUniformLocation("viewProjMatrix"), 1, GL_FALSE, glm::value_ptr(viewProj));
+    setTransformUniforms(*shader, model, viewProjection(*camera));
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_SHORT, nullptr);
     glBindVertexArray(0);
 }

@@ -4,6 +4,7 @@
 #include "app/RenderTarget.h"
 #include "app/Settings.h"
 #include "app/Shader.h"
+#include "effects/Background.h"
 #include "effects/HUD.h"
 #include "world/Camera.h"
 #include "world/GameObject.h"
@@ -49,11 +50,34 @@ void World::render(float)
     glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (background) {
+        background->draw();
+    }
     for (const auto& object : objects) {
         object->draw();
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     postProcessing.render(sceneTextures, sceneTextures[2]);
+}
+
+void World::initBackground()
+{
+    background = std::make_shared<Background>();
+    background->camera = camera;
+    if (!shaders || shaders->count("background") == 0) {
+        std::cerr << "no shader found for background" << std::endl;
+        return;
+    }
+    background->setShader(shaders->at("background"));
+    if (!background->setupBuffers()) {
+        std::cout << "problems initializing GL ...";
+    }
+    if (textures && textures->count("background.png") != 0) {
+        background->texture = textures->at("background.png");
+    }
+    background->scale = 3200.0f;
+    background->position = glm::vec3(0.0f, 100.0f, 0.0f);
+    background->updateModelMatrix();
 }
 
 void World::initHUD()
@@ -296,6 +320,7 @@ void createWorld()
     currentWorld->setTextures(std::make_shared<TextureMap>(textureMap));
     currentWorld->initShadowMap();
     currentWorld->initSun();
+    currentWorld->initBackground();
     currentWorld->initPostProcessing(settings::windowWidth, settings::windowHeight);
     currentWorld->initHUD();
     currentWorld->initFramebuffers(static_cast<unsigned>(settings::windowWidth),

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class Background;
 class Camera;
 class GameObject;
 class Geometry;
@@ -54,6 +55,8 @@ public:
     // Hands the chain its four programs, the camera and the sun's position, then sets it up.
     void initPostProcessing(int width, int height);
 
+    // The backdrop around the scene, with the "background" program and picture.
+    void initBackground();
     void initHUD();
     // One line of the closing screen: its bottom edge 15 units lower for every `line`.
     void drawText(std::string text, int line, int size, int x, glm::vec3 color);
@@ -65,6 +68,7 @@ public:
     void deleteFramebuffers();
 
     std::shared_ptr<Camera> camera;
+    std::shared_ptr<Background> background;
     std::vector<std::shared_ptr<GameObject>> objects;
     std::shared_ptr<Geometry> geometry;
     std::shared_ptr<HUD> hud;

@@ -1,6 +1,7 @@
 #include "app/Material.h"
 #include "app/Shader.h"
 #include "tests/support/GLTestContext.h"
+#include "tests/support/ShaderProbe.h"
 #include "tests/support/SceneProps.h"
 #include "tests/support/ShaderSources.h"
 #include "world/Camera.h"
@@ -13,13 +14,6 @@
 #include <memory>
 
 namespace {
-
-glm::mat4 uniformMatrix(GLuint program, const char* name)
-{
-    glm::mat4 value(0.0f);
-    glGetUniformfv(program, glGetUniformLocation(program, name), &value[0][0]);
-    return value;
-}
 
 // A lit object as the World sets one up: the run's program, a camera, a material and a sun
 // whose cube texture is a real (empty) cube map.

@@ -3,6 +3,7 @@
 #include "effects/HUD.h"
 #include "tests/support/DDSFile.h"
 #include "tests/support/GLTestContext.h"
+#include "tests/support/ShaderSources.h"
 #include "world/GameLoop.h"
 #include "tests/support/TempDir.h"
 #include "world/World.h"
@@ -11,8 +12,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,29 +25,12 @@ using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStderr;
 using testing::internal::GetCapturedStdout;
 
-// The committed text program, copied below the test's working directory `dir`.
-std::shared_ptr<Shader> textProgram(const TempDir& dir)
+// A World of 800 x 600 whose HUD has the given font and the text program.
+std::shared_ptr<World> endScreenWorld(const TempDir& dir, const std::string& font = solidGlyphFont(64))
 {
-    std::filesystem::create_directories(dir.path() / "Resources/shader");
-    for (const char* stage : {"TextVertexShader.vs", "TextVertexShader.frag"}) {
-        std::filesystem::copy_file(std::filesystem::path(VELMORRA_SOURCE_DIR) / "Resources/shader" / stage,
-                                   dir.path() / "Resources/shader" / stage,
-                                   std::filesystem::copy_options::overwrite_existing);
-    }
-    auto program = std::make_shared<Shader>();
-    program->loadFromFiles("/shader/TextVertexShader.vs", "/shader/TextVertexShader.frag", "", "");
-    GLint linked = 0;
-    glGetProgramiv(program->getID(), GL_LINK_STATUS, &linked);
-    EXPECT_EQ(linked, GL_TRUE);
-    return program;
-}
-
-// A World of 800 x 600 whose HUD has the fixture font and the text program.
-std::shared_ptr<World> endScreenWorld(const TempDir& dir)
-{
-    dir.write("Resources/textures/Zaravoda.DDS", solidGlyphFont(64));
+    dir.write("Resources/textures/Zaravoda.DDS", font);
     auto world = std::make_shared<World>(800, 600);
-    world->setShaders(std::make_shared<ShaderMap>(ShaderMap{{"TextVertexShader", textProgram(dir)}}));
+    world->setShaders(std::make_shared<ShaderMap>(ShaderMap{{"TextVertexShader", buildProgramFromSources("TextVertexShader")}}));
     world->initHUD();
     return world;
 }
@@ -57,7 +42,7 @@ protected:
     {
         dir.write("Resources/textures/Zaravoda.DDS", font);
         auto hud = std::make_unique<HUD>();
-        hud->setShader(textProgram(dir));
+        hud->setShader(buildProgramFromSources("TextVertexShader"));
         return hud;
     }
 
@@ -420,6 +405,68 @@ TEST_F(EndScreenGL, AuthorsLineIsThirtyNineCapitalsWide)
     for (size_t i = 0; i < buffers.uvs.size(); i += 6) {
         // Capitals and punctuation live in rows 2 to 5 of the grid, lower case in rows 6 and 7.
         EXPECT_LT(buffers.uvs[i].y, 6.0f / 16.0f) << "character " << i / 6;
+    }
+}
+
+TEST_F(EndScreenGL, TheRunsOwnFontDrawsEachLineInsideItsBoxAndInItsColour)
+{
+    std::ifstream in(VELMORRA_BINARY_DIR "/Resources/textures/Zaravoda.DDS", std::ios::binary);
+    ASSERT_TRUE(in.is_open()) << "the build generates the font";
+    std::stringstream font;
+    font << in.rdbuf();
+    auto world = endScreenWorld(dir, font.str());
+    OffscreenTarget target;
+    world->renderEndScreen();
+    std::vector<unsigned char> rgba(800 * 600 * 4);
+    glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+
+    struct Box {
+        const char* text;
+        int left, right, bottom, top;
+        glm::ivec3 color;
+        int lit = 0;
+    };
+    Box boxes[] = {
+        {"THE END!", 210, 610, 400, 450, {255, 0, 0}},
+        {"POWERED BY", 310, 510, 325, 345, {255, 255, 255}},
+        {"authors", 110, 695, 280, 295, {255, 255, 255}},
+    };
+    int stray = 0;
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 800; ++x) {
+            const unsigned char* p = &rgba[(static_cast<size_t>(y) * 800 + static_cast<size_t>(x)) * 4];
+            if (p[0] == 0 && p[1] == 0 && p[2] == 0) {
+                continue;
+            }
+            Box* inside = nullptr;
+            for (Box& box : boxes) {
+                if (x >= box.left && x < box.right && y >= box.bottom && y < box.top) {
+                    inside = &box;
+                }
+            }
+            if (inside == nullptr) {
+                ++stray;
+                continue;
+            }
+            // Anti-aliased edges blend towards black, never towards another colour.
+            const glm::ivec3 c(p[0], p[1], p[2]);
+            EXPECT_TRUE(c == inside->color * c.r / 255) << inside->text << " at " << x << ", " << y;
+            inside->lit += c.r == 255 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(stray, 0);
+    // Upright: the bar of the first letter, the T in x 210 to 260, is in the upper half of its cell.
+    int upper = 0, lower = 0;
+    for (int y = 400; y < 450; ++y) {
+        for (int x = 210; x < 260; ++x) {
+            (y >= 425 ? upper : lower) += rgba[(static_cast<size_t>(y) * 800 + static_cast<size_t>(x)) * 4] > 127;
+        }
+    }
+    EXPECT_GT(upper, lower * 3 / 2) << "the T stands on its head";
+    for (const Box& box : boxes) {
+        const int area = (box.right - box.left) * (box.top - box.bottom);
+        EXPECT_GT(box.lit, area / 50) << box.text << ": too few glyph pixels";
+        EXPECT_LT(box.lit, area / 2) << box.text << ": the cells are filled, not drawn as glyphs";
     }
 }
 

@@ -62,3 +62,10 @@ std::string linkLog(GLuint program)
     glGetProgramInfoLog(program, length, nullptr, log.data());
     return log.c_str();
 }
+
+glm::mat4 uniformMatrix(GLuint program, const char* name)
+{
+    glm::mat4 value(0.0f);
+    glGetUniformfv(program, glGetUniformLocation(program, name), &value[0][0]);
+    return value;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <GL/glew.h>
+#include <glm/glm.hpp>
 
 #include <string>
 #include <vector>
@@ -39,3 +40,6 @@ std::string linkLog(GLuint program);
 
 // A shader of `stage` compiled from `source` (the test asserts nothing about it).
 GLuint compiledShader(GLenum stage, const std::string& source);
+
+// The current value of a mat4 uniform of `program`.
+glm::mat4 uniformMatrix(GLuint program, const char* name);
