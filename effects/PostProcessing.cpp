@@ -4,8 +4,8 @@
 #include "app/Shader.h"
 #include "app/Texture.h"
 #include "world/Camera.h"
+#include "world/DrawHelpers.h"
 
-#include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 #include <cmath>
@@ -243,10 +243,8 @@ void PostProcessing::render(const GLuint* sceneTextures, GLuint motionVectorText
     setFloat(*featureShader, "ghostDispersal", 3.0f);
     setFloat(*featureShader, "haloWidth", 0.7f);
     bindSampler(*featureShader, "lensColor", lensColorTexture->id);
-    glm::mat4 viewProjection =
-        camera->projection * glm::lookAt(camera->position, camera->position + camera->front, camera->up);
     glUniformMatrix4fv(featureShader->getUniformLocation("viewProjMatrix"), 1, GL_FALSE,
-                       glm::value_ptr(viewProjection));
+                       glm::value_ptr(viewProjection(*camera)));
     glUniform3fv(featureShader->getUniformLocation("sunPosition"), 1, glm::value_ptr(sunPosition));
     drawQuad();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

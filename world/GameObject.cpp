@@ -97,7 +97,7 @@ void GameObject::draw()
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(indices.size()));
     glBindVertexArray(0);
 
-    oldViewProjection = viewProjection(*camera);
+    oldViewProjection = viewProj;
 }
 
 void GameObject::drawShadow(std::shared_ptr<Shader> shadowShader)
