@@ -13,7 +13,9 @@
 
 namespace {
 
-constexpr int atlasSize = 256;
+// The closing screen's largest line is about 62 pixels a glyph in a 1000-pixel-wide window, so
+// 64-texel cells are minified there and never magnified into blur.
+constexpr int atlasSize = 1024;
 constexpr int cellSize = atlasSize / 16;
 
 uint32_t bigEndian(const std::vector<unsigned char>& bytes, size_t offset, int count)
@@ -103,6 +105,8 @@ std::vector<uint8_t> rasteriseGlyphs(const std::string& fontPath)
     return coverage;
 }
 
+// A box filter: each level keeps the mean coverage of the one above, and as the cells halve with
+// the level no glyph spreads into its neighbour.
 std::vector<uint8_t> halve(const std::vector<uint8_t>& level, int size)
 {
     const int half = size / 2;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -210,18 +211,26 @@ TEST(FontFile, HeaderAndLevelsAreWhatTheHudReads)
     ASSERT_GE(file.size(), 128u);
     EXPECT_EQ(file.substr(0, 4), "DDS ");
     EXPECT_EQ(little32(file, 4), 124u) << "header size";
-    EXPECT_EQ(little32(file, 12), 256u) << "height";
-    EXPECT_EQ(little32(file, 16), 256u) << "width";
-    EXPECT_EQ(little32(file, 20), 65536u) << "linear size of level 0";
-    EXPECT_EQ(little32(file, 28), 9u) << "mip-map count";
+    const uint32_t side = little32(file, 16);
+    EXPECT_EQ(little32(file, 12), side) << "height and width of a square grid";
+    // 16 cells a side, each at least the 62 pixels of the closing screen's largest line.
+    EXPECT_GE(side / 16, 62u);
+    ASSERT_EQ(side & (side - 1), 0u) << "a power of two halves evenly down to one texel";
     EXPECT_EQ(file.substr(84, 4), "DXT5");
-    // Sides 256 down to 1 in DXT5; levels below a block still take one block.
-    const size_t levels[] = {65536, 16384, 4096, 1024, 256, 64, 16, 16, 16};
+    // From the side down to 1 in DXT5; levels below a block still take one block.
     size_t data = 0;
-    for (size_t level : levels) {
-        data += level;
+    uint32_t levels = 0;
+    for (uint32_t s = side; s >= 1; s /= 2, ++levels) {
+        const size_t blocks = std::max<size_t>(s / 4, 1);
+        data += blocks * blocks * 16;
+        if (levels == 0) {
+            EXPECT_EQ(little32(file, 20), data) << "linear size of level 0";
+        }
     }
+    EXPECT_EQ(little32(file, 28), levels) << "mip-map count";
     EXPECT_EQ(file.size(), 128 + data);
+    // The HUD reads twice the linear size; the whole chain must lie within it.
+    EXPECT_LE(data, 2 * size_t{little32(file, 20)});
 }
 
 struct ModelCase {

@@ -27,12 +27,6 @@ GLint levelParameter(GLint level, GLenum name)
     return value;
 }
 
-// Byte offset, in a decoded 256 x 256 RGBA level 0, of texel (x, y) of the glyph cell of `code`.
-size_t cellTexel(int code, int x, int y)
-{
-    return ((static_cast<size_t>(code / 16) * 16 + y) * 256 + (code % 16) * 16 + x) * 4;
-}
-
 class GeneratedTextures : public GLTest {
 protected:
     void SetUp() override
@@ -92,6 +86,10 @@ protected:
         texture = HUD::loadDDS((kResources / "textures/Zaravoda.DDS").c_str());
         ASSERT_NE(texture, 0u);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        atlasSide = levelParameter(0, GL_TEXTURE_WIDTH);
+        for (int s = atlasSide; s > 1; s /= 2) {
+            ++levels;
+        }
     }
 
     void TearDown() override
@@ -101,28 +99,51 @@ protected:
         GLTest::TearDown();
     }
 
-    std::vector<unsigned char> texels(GLint level) const
+    // One level decoded, with the side of its glyph cells.
+    struct Level {
+        std::vector<unsigned char> rgba;
+        int side = 0;
+        int cell = 0;
+
+        // Alpha of texel (x, y) of the glyph cell of `code`.
+        unsigned char alpha(int code, int x, int y) const { return rgba[texel(code, x, y) + 3]; }
+        size_t texel(int code, int x, int y) const
+        {
+            return ((static_cast<size_t>(code / 16) * cell + y) * side + (code % 16) * cell + x) * 4;
+        }
+    };
+
+    Level decode(GLint level) const
     {
-        const GLint side = levelParameter(level, GL_TEXTURE_WIDTH);
-        std::vector<unsigned char> rgba(static_cast<size_t>(side) * side * 4);
-        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        return rgba;
+        Level out;
+        out.side = levelParameter(level, GL_TEXTURE_WIDTH);
+        out.cell = out.side / 16;
+        out.rgba.resize(static_cast<size_t>(out.side) * out.side * 4);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, out.rgba.data());
+        return out;
     }
 
     GLuint texture = 0;
+    GLint atlasSide = 0; // of level 0
+    GLint levels = 1;    // in a full chain down to one texel
 };
 
-TEST_F(GeneratedFont, UploadsNineDxt5LevelsOfTheHudsSizes)
+TEST_F(GeneratedFont, UploadsAFullDxt5ChainOfTheHudsSizes)
 {
-    const GLint sizes[] = {65536, 16384, 4096, 1024, 256, 64, 16, 16, 16};
-    for (GLint level = 0; level < 9; ++level) {
-        const GLint side = std::max(256 >> level, 1);
-        EXPECT_EQ(levelParameter(level, GL_TEXTURE_WIDTH), side) << "level " << level;
-        EXPECT_EQ(levelParameter(level, GL_TEXTURE_HEIGHT), side) << "level " << level;
+    // The closing screen's 50-unit line covers 62 pixels a glyph in a 1000-pixel-wide window: a
+    // smaller cell would be magnified into blur.
+    EXPECT_GE(atlasSide / 16, 62);
+    EXPECT_EQ(atlasSide & (atlasSide - 1), 0) << "a power of two halves evenly down to one texel";
+    for (GLint level = 0; level < levels; ++level) {
+        const GLint levelSide = std::max(atlasSide >> level, 1);
+        const GLint blocks = std::max(levelSide / 4, 1);
+        EXPECT_EQ(levelParameter(level, GL_TEXTURE_WIDTH), levelSide) << "level " << level;
+        EXPECT_EQ(levelParameter(level, GL_TEXTURE_HEIGHT), levelSide) << "level " << level;
         EXPECT_EQ(levelParameter(level, GL_TEXTURE_INTERNAL_FORMAT), GL_COMPRESSED_RGBA_S3TC_DXT5_EXT)
             << "level " << level;
-        EXPECT_EQ(levelParameter(level, GL_TEXTURE_COMPRESSED_IMAGE_SIZE), sizes[level]) << "level " << level;
+        EXPECT_EQ(levelParameter(level, GL_TEXTURE_COMPRESSED_IMAGE_SIZE), blocks * blocks * 16) << "level " << level;
     }
+    EXPECT_EQ(levelParameter(levels, GL_TEXTURE_WIDTH), 0) << "nothing past the one-texel level";
 }
 
 TEST_F(GeneratedFont, EveryLevelKeepsTheCoverageOfTheFirst)
@@ -130,8 +151,8 @@ TEST_F(GeneratedFont, EveryLevelKeepsTheCoverageOfTheFirst)
     // Each level averages the one above it, so the mean coverage holds down to the last texel;
     // a level left empty or copied unfiltered would change it.
     double first = 0.0;
-    for (GLint level = 0; level < 9; ++level) {
-        const std::vector<unsigned char> rgba = texels(level);
+    for (GLint level = 0; level < levels; ++level) {
+        const std::vector<unsigned char> rgba = decode(level).rgba;
         double mean = 0.0;
         for (size_t i = 3; i < rgba.size(); i += 4) {
             mean += rgba[i];
@@ -145,24 +166,32 @@ TEST_F(GeneratedFont, EveryLevelKeepsTheCoverageOfTheFirst)
     }
 }
 
-TEST_F(GeneratedFont, PrintableGlyphsAreWhiteAndEveryOtherCellEmpty)
+// Down to cells of 4 texels, one DXT block each: small text samples these levels, so every glyph
+// must keep its ink and stay inside its own cell.
+TEST_F(GeneratedFont, PrintableGlyphsAreWhiteAndEveryOtherCellEmptyDownToBlockSizedCells)
 {
-    const std::vector<unsigned char> rgba = texels(0);
-    for (int code = 0; code < 256; ++code) {
-        int covered = 0;
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                const size_t t = cellTexel(code, x, y);
-                if (rgba[t + 3] > 0) {
-                    ++covered;
-                    ASSERT_EQ(rgba[t] & rgba[t + 1] & rgba[t + 2], 255) << "glyph " << code << " is not white";
+    for (GLint level = 0; atlasSide >> level >= 16 * 4; ++level) {
+        const Level texels = decode(level);
+        // A glyph has a few texels of ink in cells of 16 or more, at least one in smaller ones.
+        const int least = texels.cell >= 16 ? 3 : 0;
+        for (int code = 0; code < 256; ++code) {
+            int covered = 0;
+            for (int y = 0; y < texels.cell; ++y) {
+                for (int x = 0; x < texels.cell; ++x) {
+                    const size_t t = texels.texel(code, x, y);
+                    if (texels.rgba[t + 3] > 0) {
+                        ++covered;
+                        ASSERT_EQ(texels.rgba[t] & texels.rgba[t + 1] & texels.rgba[t + 2], 255)
+                            << "glyph " << code << " is not white on level " << level;
+                    }
                 }
             }
-        }
-        if (code > 32 && code < 127) {
-            EXPECT_GT(covered, 3) << "glyph " << code << " '" << static_cast<char>(code) << "'";
-        } else {
-            EXPECT_EQ(covered, 0) << "cell " << code;
+            if (code > 32 && code < 127) {
+                EXPECT_GT(covered, least) << "glyph " << code << " '" << static_cast<char>(code) << "' on level "
+                                          << level;
+            } else {
+                EXPECT_EQ(covered, 0) << "cell " << code << " on level " << level;
+            }
         }
     }
 }
@@ -186,14 +215,15 @@ class GlyphOrientation : public GeneratedFont, public ::testing::WithParamInterf
 TEST_P(GlyphOrientation, StandsUprightAsTheHudSamplesIt)
 {
     const GlyphCase& c = GetParam();
-    const std::vector<unsigned char> rgba = texels(0);
+    const Level texels = decode(0);
     const int code = static_cast<unsigned char>(c.glyph);
+    const int middle = texels.cell / 2;
     long half[4] = {0, 0, 0, 0};
-    for (int y = 0; y < 16; ++y) {
-        for (int x = 0; x < 16; ++x) {
-            const size_t t = cellTexel(code, x, y);
-            half[y < 8 ? 0 : 1] += rgba[t + 3];
-            half[x < 8 ? 2 : 3] += rgba[t + 3];
+    for (int y = 0; y < texels.cell; ++y) {
+        for (int x = 0; x < texels.cell; ++x) {
+            const unsigned char a = texels.alpha(code, x, y);
+            half[y < middle ? 0 : 1] += a;
+            half[x < middle ? 2 : 3] += a;
         }
     }
     const int side = static_cast<int>(c.heavier);
