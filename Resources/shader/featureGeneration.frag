@@ -16,6 +16,10 @@ uniform mat4 viewProjMatrix;
 uniform vec3 sunPosition;
 
 const float haloBrightness = 2.5;
+// The threshold pass keeps everything a little brighter than mid grey, which on a sunlit snowfield
+// is almost the whole picture; ghosts come only from what stands well above that (glints, the sun),
+// so a bright slope does not wash the frame with rainbow copies of itself.
+const float ghostKnee = 6.0;
 
 // Lens hue for q in [0, 1): q is the distance from the lens-colour texture's centre over its half-diagonal.
 vec3 lensHue(float q)
@@ -33,7 +37,8 @@ vec3 ghosts()
         // the frame, so the ghosts have no hard edges where their source leaves the image.
         float weight = max(0.0, 1.0 - 2.0 * length(vec2(0.5) - source));
         if (weight > 0.0) {
-            sum += texture(image, source).rgb * texture(lensColor, source).rgb * (weight * weight);
+            vec3 glare = max(texture(image, source).rgb - vec3(ghostKnee), vec3(0.0));
+            sum += glare * texture(lensColor, source).rgb * (weight * weight);
         }
     }
     return sum;
