@@ -10,6 +10,8 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <memory>
 #include <string>
@@ -541,6 +543,31 @@ TEST_F(PostProcessingGL, HaloFollowsTheSunAcrossTheScreen)
     glm::vec2 rightCentre = centroidOfExcess(withRightSun, withoutSun, width);
     EXPECT_LT(glm::length(leftCentre - left * size), 20.0f) << leftCentre.x << ", " << leftCentre.y;
     EXPECT_LT(glm::length(rightCentre - right * size), 20.0f) << rightCentre.x << ", " << rightCentre.y;
+}
+
+}
+
+namespace {
+
+// A sunlit snowfield fills the frame well above the flare threshold, yet it is no glare: the
+// picture must stay an even neutral grey, without rainbow ghosts of itself.
+TEST_F(PostProcessingGL, BrightEvenSnowfieldCompositesToAnEvenNeutralImage)
+{
+    chain->setup(width, height);
+    chain->setSunPosition(camera->position - 1000.0f * camera->front);
+    const glm::vec3 snow(1.0f);
+    renderScene(field(snow), field(snow - glm::vec3(0.7f)), field(glm::vec3(0.0f)));
+    std::vector<unsigned char> window = readWindow();
+    int darkest = 255, brightest = 0, widestTint = 0;
+    for (size_t i = 0; i < window.size(); i += 3) {
+        const int r = window[i], g = window[i + 1], b = window[i + 2];
+        widestTint = std::max({widestTint, std::abs(r - g), std::abs(g - b), std::abs(r - b)});
+        darkest = std::min(darkest, g);
+        brightest = std::max(brightest, g);
+    }
+    EXPECT_LE(widestTint, 1);
+    EXPECT_LE(brightest - darkest, 1);
+    EXPECT_GT(darkest, 150);
 }
 
 }
