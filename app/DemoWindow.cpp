@@ -2,16 +2,6 @@
 
 #include "app/Platform.h"
 
-#include <iostream>
-
-namespace {
-void fail(const char* message)
-{
-    std::cout << "ERROR: " << message << std::endl;
-    platform::pause();
-}
-}
-
 DemoWindow::DemoWindow(unsigned width, unsigned height, std::string title)
     : width(width), height(height), title(std::move(title)), fps(60.0f), lastTime(0.0f), accumulator(0.0f),
       window(nullptr)
@@ -34,7 +24,7 @@ DemoWindow::~DemoWindow()
 bool DemoWindow::initGlfw()
 {
     if (!glfwInit()) {
-        fail("Failed to init GLFW");
+        platform::reportError("Failed to init GLFW");
         return false;
     }
     return true;
@@ -56,7 +46,7 @@ bool DemoWindow::createWindow()
     window = glfwCreateWindow(static_cast<int>(width), static_cast<int>(height), title.c_str(), nullptr, nullptr);
     if (window == nullptr) {
         glfwTerminate();
-        fail("Failed to create window");
+        platform::reportError("Failed to create window");
         return false;
     }
     glfwSetKeyCallback(window, keyCallback);
@@ -67,7 +57,7 @@ bool DemoWindow::initGlew()
 {
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) {
-        fail("Failed to init GLEW");
+        platform::reportError("Failed to init GLEW");
         return false;
     }
     // GLEW's experimental start can leave a harmless GL_INVALID_ENUM behind on core contexts.

@@ -8,7 +8,6 @@
 #include "world/GameLoop.h"
 #include "world/World.h"
 
-#include <iostream>
 #include <memory>
 #include <string>
 
@@ -26,7 +25,7 @@ int main(int, char**)
                                                static_cast<unsigned>(settings::windowHeight), "Velmorra Showcase");
     if (!window->hasContext()) {
         // Without a context every later step would call OpenGL with nothing to draw into.
-        std::cout << "ERROR: " << "no OpenGL 4.3 context could be made" << std::endl;
+        platform::reportError("no OpenGL 4.3 context could be made");
         return 1;
     }
 

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -58,20 +60,30 @@ TEST(ProgramProcess, RemovedWorkingDirectoryReportsTwiceAndExitsOne)
     EXPECT_EQ(run.output, "ERROR: problems with path\nERROR: problems with path\n");
 }
 
+// Starts the program in `folder` and sends Escape until it has gone; `probe` runs once, with the
+// window's id in $wid, as soon as the window shows. Other tests open windows on the same X server,
+// so the program's window is found by its pid.
+ProcessResult runUntilEscape(const std::string& folder, const std::string& probe)
+{
+    return runShell("cd '" + folder + "' && log=$(mktemp) && "
+                    "{ " VELMORRA_EXECUTABLE " > $log 2>&1 & pid=$!; } && probed= && "
+                    "for i in $(seq 240); do "
+                    "  wid=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | head -n 1); "
+                    "  if [ -n \"$wid\" ]; then "
+                    "    if [ -z \"$probed\" ]; then probed=1; " +
+                    probe +
+                    "; fi; "
+                    "    xdotool windowfocus --sync $wid key Escape 2>/dev/null; "
+                    "  fi; "
+                    "  kill -0 $pid 2>/dev/null || break; sleep 0.5; "
+                    "done; "
+                    "if kill -0 $pid 2>/dev/null; then kill -9 $pid; echo still-running; fi; "
+                    "wait $pid; echo \"exit=$?\"; cat $log; rm -f $log");
+}
+
 TEST(ProgramProcess, OpensItsWindowAndExitsZeroOnEscape)
 {
-    // Other tests open windows on the same X server, so the program's window is found by its pid,
-    // and Escape is sent again until the program has gone.
-    ProcessResult run = runShell(
-        "cd " VELMORRA_BINARY_DIR " && log=$(mktemp) && "
-        "{ " VELMORRA_EXECUTABLE " > $log 2>&1 & pid=$!; } && "
-        "for i in $(seq 240); do "
-        "  wid=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | head -n 1); "
-        "  if [ -n \"$wid\" ]; then xdotool windowfocus --sync $wid key Escape 2>/dev/null; fi; "
-        "  kill -0 $pid 2>/dev/null || break; sleep 0.5; "
-        "done; "
-        "if kill -0 $pid 2>/dev/null; then kill -9 $pid; echo still-running; fi; "
-        "wait $pid; echo \"exit=$?\"; cat $log; rm -f $log");
+    ProcessResult run = runUntilEscape(VELMORRA_BINARY_DIR, ":");
     EXPECT_NE(run.output.find("exit=0"), std::string::npos) << run.output;
     // Started on the real Resources, the program reports no failure of any kind but one: the font
     // lies in the textures folder, whose loader tries every file and cannot decode a DDS.
@@ -84,5 +96,51 @@ TEST(ProgramProcess, OpensItsWindowAndExitsZeroOnEscape)
         EXPECT_EQ(output.find(failure), std::string::npos) << failure << " in:\n" << run.output;
     }
 }
+
+TEST(ProgramProcess, WindowTakesTheConfiguredSizeAndItsOwnTitle)
+{
+    // The real Resources with a settings file of another size and title.
+    TempDir dir;
+    std::filesystem::create_directory(dir.path() / "Resources");
+    for (const auto& entry : std::filesystem::directory_iterator(VELMORRA_BINARY_DIR "/Resources")) {
+        if (entry.path().filename() != "settings.config") {
+            std::filesystem::create_symlink(entry.path(), dir.path() / "Resources" / entry.path().filename());
+        }
+    }
+    dir.write("Resources/settings.config", "width: 480\nheight: 300\ntitle: Not the window's title\n");
+
+    ProcessResult run = runUntilEscape(dir.path().string(),
+                                       "echo \"name=$(xdotool getwindowname $wid)\"; "
+                                       "xdotool getwindowgeometry --shell $wid | grep -E '^(WIDTH|HEIGHT)='");
+    EXPECT_NE(run.output.find("name=Velmorra Showcase\nWIDTH=480\nHEIGHT=300\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("exit=0"), std::string::npos) << run.output;
+}
+
+struct NoContextCase {
+    const char* name;
+    const char* environment;
+    const char* windowMessages;
+};
+
+class NoContext : public ::testing::TestWithParam<NoContextCase> {};
+
+TEST_P(NoContext, ReportsEachFailureThenEndsWithOne)
+{
+    const NoContextCase& c = GetParam();
+    TempDir dir;
+    dir.write("Resources/settings.config", "width: 320\nheight: 240\n");
+    ProcessResult run = runShell(std::string("exec env ") + c.environment + " " VELMORRA_EXECUTABLE);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.output, std::string(c.windowMessages) + "ERROR: no OpenGL 4.3 context could be made\n");
+}
+
+// Without a display GLFW cannot start; a driver capped below 4.3 refuses the context, so the window
+// is not created and GLEW then finds no context either.
+INSTANTIATE_TEST_SUITE_P(
+    ProgramProcess, NoContext,
+    ::testing::Values(NoContextCase{"NoDisplay", "-u DISPLAY -u WAYLAND_DISPLAY", "ERROR: Failed to init GLFW\n"},
+                      NoContextCase{"NoWindow", "MESA_GL_VERSION_OVERRIDE=3.3",
+                                    "ERROR: Failed to create window\nERROR: Failed to init GLEW\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }
