@@ -57,8 +57,11 @@ vec3 fresnelSchlick(float cosTheta, vec3 F0)
 }
 
 // Fraction of light reaching the point, from the cube map of distances around the light
-// (stored as distance / far). A few taps on a ring around the lookup soften the edge; the bias
-// grows with the texel footprint and with the slope of the surface as seen from the light.
+// (stored as distance / far). A few taps on a ring around the lookup soften the edge. Each tap is
+// compared with where its own ray meets the surface's plane, not with the centre's distance, so a
+// sloped surface does not shadow itself at the outer taps. What is left for the bias is the
+// rasterised and filtered depth within a texel: half a texel plus half a texel of slope, small
+// enough that a small object's shadow still starts at its foot.
 float shadowVisibility(vec3 N)
 {
     vec3 fromLight = worldPosition - WS_pos_light.xyz;
@@ -68,20 +71,22 @@ float shadowVisibility(vec3 N)
     }
     vec3 dir = fromLight / dist;
     float texelAngle = 2.0 / float(textureSize(cubemap_tex, 0).x);
-    float cosTheta = clamp(dot(N, -dir), 0.05, 1.0);
+    float facing = dot(N, dir);
+    float cosTheta = clamp(-facing, 0.05, 1.0);
     float slope = sqrt(1.0 - cosTheta * cosTheta) / cosTheta;
-    float bias = dist * texelAngle * (1.5 + min(slope, 10.0)) + 0.02;
+    float bias = dist * texelAngle * (0.5 + 0.5 * min(slope, 10.0)) + 0.02;
 
     vec3 side = normalize(cross(dir, abs(dir.y) < 0.99 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0)));
     vec3 upward = cross(dir, side);
-    float radius = 2.5 * texelAngle;
+    float radius = 1.5 * texelAngle;
     float lit = 0.0;
     for (int i = 0; i < PCF_TAPS; ++i) {
         float angle = (float(i) + 0.5) * (2.0 * PI / float(PCF_TAPS));
         float ring = (i % 2 == 0) ? radius : 0.5 * radius;
-        vec3 tap = dir + ring * (cos(angle) * side + sin(angle) * upward);
+        vec3 tap = normalize(dir + ring * (cos(angle) * side + sin(angle) * upward));
+        float surface = facing < -0.05 ? dist * facing / min(dot(tap, N), 0.5 * facing) : dist;
         float nearest = texture(cubemap_tex, tap).r * near_far.y;
-        lit += (dist - bias <= nearest) ? 1.0 : 0.0;
+        lit += (surface - bias <= nearest) ? 1.0 : 0.0;
     }
     return lit / float(PCF_TAPS);
 }

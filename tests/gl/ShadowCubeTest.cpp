@@ -277,6 +277,66 @@ TEST_F(ShadowCube, RockAboveTheGroundIsLitAndShadowsWhatLiesBelow)
     EXPECT_GT(rockTop, 0.3f);
 }
 
+// A surface facing the light is both caster and receiver: with nothing in front of it, every
+// pixel must come out as bright as with an empty cube, at any slope towards the run's sun.
+struct FacingLight {
+    glm::vec3 centre;
+    glm::vec3 normal;
+};
+
+void PrintTo(const FacingLight& c, std::ostream* os)
+{
+    *os << "at " << c.centre.x << ", " << c.centre.y << ", " << c.centre.z;
+}
+
+class ShadowSelf : public ShadowCube, public ::testing::WithParamInterface<FacingLight> {};
+
+TEST_P(ShadowSelf, LitSurfaceDoesNotShadowItself)
+{
+    const glm::vec3 n = glm::normalize(GetParam().normal);
+    const glm::vec3 centre = GetParam().centre;
+    ASSERT_GT(glm::dot(n, world->sun->position - centre), 0.0f) << "the case must face the light";
+    auto tile = makeProp(squareMesh(centre, n, 3.0f));
+    aimCamera(centre + 15.0f * n, -n, std::abs(n.y) > 0.9f ? glm::vec3(0, 0, 1) : glm::vec3(0, 1, 0));
+    const std::vector<glm::vec3> open = renderLit({tile});
+    world->objects.push_back(tile);
+    const std::vector<glm::vec3> shadowed = renderLit({tile});
+    float darkest = 1.0f;
+    for (int y = height / 2 - 40; y < height / 2 + 40; ++y) {
+        for (int x = width / 2 - 40; x < width / 2 + 40; ++x) {
+            const size_t i = static_cast<size_t>(y * width + x);
+            darkest = std::min(darkest, luminance(shadowed[i]) / std::max(luminance(open[i]), 1e-6f));
+        }
+    }
+    EXPECT_GT(darkest, 0.98f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Slopes, ShadowSelf,
+                         ::testing::Values(FacingLight{{30, 0, 0}, {0, 1, 0}}, FacingLight{{150, 0, 0}, {0, 1, 0}},
+                                           FacingLight{{220, 0, -60}, {0, 1, 0}}, FacingLight{{200, 90, 0}, {0, 1, 0}},
+                                           FacingLight{{600, 0, 0}, {0, 1, 0}}, FacingLight{{100, 20, 0}, {-1, 1, 0}},
+                                           FacingLight{{150, 50, 100}, {0.2f, 1, -0.4f}}));
+
+// A wall 3 units high standing on the ground casts its shadow outwards from the sun; the shadow
+// must start at the wall, not a few units behind it, at the distances where the run's objects stand.
+TEST_F(ShadowCube, SmallObjectsShadowStartsAtItsFoot)
+{
+    struct Case {
+        float x;
+        float behind;
+    };
+    for (const Case& c : {Case{60.0f, 0.5f}, Case{150.0f, 1.0f}, Case{220.0f, 2.0f}}) {
+        auto ground = makeProp(squareMesh(glm::vec3(c.x, 0, 0), glm::vec3(0, 1, 0), 10.0f));
+        auto wall = makeProp(squareMesh(glm::vec3(c.x, 1.5f, 0), glm::vec3(-1, 0, 0), 1.5f));
+        world->objects = {ground, wall};
+        aimCamera(glm::vec3(c.x + 2, 12, 0), glm::vec3(0, -1, 0), glm::vec3(1, 0, 0));
+        const std::vector<glm::vec3> pixels = renderLit({ground, wall});
+        const float lit = brightnessAt(pixels, screenOf(glm::vec3(c.x - 3, 0, 0)));
+        EXPECT_GT(lit, 0.3f) << "wall at " << c.x;
+        EXPECT_LT(brightnessAt(pixels, screenOf(glm::vec3(c.x + c.behind, 0, 0))), 0.4f * lit) << "wall at " << c.x;
+    }
+}
+
 // createWorld makes the shadow map before the sun, so the sun lights with the World's own cube.
 TEST_F(ShadowCube, CreateWorldHandsTheShadowCubeToTheSun)
 {
@@ -300,3 +360,4 @@ TEST_F(ShadowCube, CreateWorldHandsTheShadowCubeToTheSun)
 }
 
 }
+
