@@ -88,11 +88,15 @@ void PostProcessing::setup(int width, int height)
 
     glGenFramebuffers(1, &downsampleFramebuffer);
     glGenTextures(1, &downsampleTexture);
+    specifyTarget(downsampleFramebuffer, downsampleTexture, width, height);
     glGenFramebuffers(1, &featureFramebuffer);
     glGenTextures(1, &featureTexture);
+    specifyTarget(featureFramebuffer, featureTexture, width, height);
     glGenFramebuffers(4, blurFramebuffers);
     glGenTextures(4, blurTextures);
-    specifyTargets(width, height);
+    for (int i = 0; i < 4; ++i) {
+        specifyTarget(blurFramebuffers[i], blurTextures[i], width, height);
+    }
 
     glGenVertexArrays(1, &quadVertexArray);
     glGenBuffers(1, &quadVertexBuffer);
@@ -113,23 +117,21 @@ void PostProcessing::setup(int width, int height)
 
 void PostProcessing::resize(int width, int height)
 {
-    specifyTargets(width, height);
+    specifyTarget(downsampleFramebuffer, downsampleTexture, width, height);
+    specifyTarget(featureFramebuffer, featureTexture, width, height);
+    for (int i = 0; i < 4; ++i) {
+        specifyTarget(blurFramebuffers[i], blurTextures[i], width, height);
+    }
 }
 
-// (Re)specifies each of the six colour targets at the given size and attaches it to its framebuffer.
-void PostProcessing::specifyTargets(int width, int height)
+// (Re)specifies one colour target at the given size and attaches it to its framebuffer.
+void PostProcessing::specifyTarget(GLuint framebuffer, GLuint texture, int width, int height)
 {
-    const GLuint framebuffers[] = {downsampleFramebuffer, featureFramebuffer, blurFramebuffers[0],
-                                   blurFramebuffers[1], blurFramebuffers[2], blurFramebuffers[3]};
-    const GLuint textures[] = {downsampleTexture, featureTexture, blurTextures[0],
-                               blurTextures[1], blurTextures[2], blurTextures[3]};
-    for (int i = 0; i < 6; ++i) {
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffers[i]);
-        specifyColorTarget(textures[i], width, height);
-        attachColorTarget(textures[i], 0);
-        checkFramebuffer();
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    specifyColorTarget(texture, width, height);
+    attachColorTarget(texture, 0);
+    checkFramebuffer();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 glm::vec3 PostProcessing::hueToRgb(float t)

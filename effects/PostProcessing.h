@@ -52,7 +52,7 @@ public:
     glm::vec3 sunPosition = glm::vec3(0.0f);
 
 private:
-    void specifyTargets(int width, int height);
+    void specifyTarget(GLuint framebuffer, GLuint texture, int width, int height);
     void threshold(GLuint source, int bloom);
     // Ping-pongs between blurFramebuffers[pair] and [pair + 1]; returns the texture written last.
     GLuint blur(int pair, GLuint source, int draws);
