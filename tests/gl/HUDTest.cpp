@@ -253,6 +253,29 @@ TEST_F(HUDGL, PrintTextLaysOutOneCellPerCharacterAndDrawsTwoTrianglesEach)
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
 }
 
+TEST_F(HUDGL, CleanupDeletesTheFontAndBothTextBuffers)
+{
+    auto hud = makeHUD(solidGlyphFont(64));
+    hud->printText("AB", 100, 200, 10, glm::vec3(1.0f));
+    GLint font = 0;
+    glGetUniformiv(hud->shader->getID(), hud->shader->getUniformLocation("myTextureSampler"), &font);
+    GLint buffers[2] = {};
+    glBindVertexArray(hud->vertexArray);
+    for (GLuint attribute = 0; attribute < 2; ++attribute) {
+        glGetVertexAttribiv(attribute, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING, &buffers[attribute]);
+    }
+    glBindVertexArray(0);
+    ASSERT_TRUE(glIsTexture(static_cast<GLuint>(font)));
+    ASSERT_NE(buffers[0], buffers[1]);
+
+    hud->cleanup();
+    EXPECT_FALSE(glIsTexture(static_cast<GLuint>(font)));
+    for (GLint buffer : buffers) {
+        EXPECT_FALSE(glIsBuffer(static_cast<GLuint>(buffer))) << "buffer " << buffer;
+    }
+    EXPECT_TRUE(glIsVertexArray(hud->vertexArray)) << "the vertex array is the HUD's own, not shared";
+}
+
 TEST_F(HUDGL, GlyphTopSamplesTheCellsFirstRowOfTexels)
 {
     auto hud = makeHUD(solidGlyphFont(64));

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cmath>
 #include <memory>
 #include <string>
@@ -202,21 +201,38 @@ TEST_F(PostProcessingGL, ZeroSizeReportsEachIncompleteFramebuffer)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
 }
 
+struct Object {
+    GLenum kind;
+    GLuint name;
+};
+
+// The quad's buffer and vertex array and the six framebuffers and their textures.
+std::vector<Object> glObjectsOf(const PostProcessing& chain)
+{
+    std::vector<Object> objects = {{GL_BUFFER, chain.quadVertexBuffer}, {GL_VERTEX_ARRAY, chain.quadVertexArray}};
+    for (const Target& target : targetsOf(chain)) {
+        objects.push_back({GL_FRAMEBUFFER, target.framebuffer});
+        objects.push_back({GL_TEXTURE, target.texture});
+    }
+    return objects;
+}
+
+bool exists(const Object& object)
+{
+    switch (object.kind) {
+    case GL_BUFFER: return glIsBuffer(object.name);
+    case GL_VERTEX_ARRAY: return glIsVertexArray(object.name);
+    case GL_FRAMEBUFFER: return glIsFramebuffer(object.name);
+    default: return glIsTexture(object.name);
+    }
+}
+
 TEST_F(PostProcessingGL, SecondSetupDeletesEveryObjectOfTheFirst)
 {
     chain->setup(width, height);
     // GL may hand a freed name out again; a label tells the old object from a new one of the same name.
-    struct Object {
-        GLenum kind;
-        GLuint name;
-    };
-    std::vector<Object> old = {{GL_BUFFER, chain->quadVertexBuffer},
-                               {GL_VERTEX_ARRAY, chain->quadVertexArray},
-                               {GL_TEXTURE, chain->lensColorTexture->id}};
-    for (const Target& target : targetsOf(*chain)) {
-        old.push_back({GL_FRAMEBUFFER, target.framebuffer});
-        old.push_back({GL_TEXTURE, target.texture});
-    }
+    std::vector<Object> old = glObjectsOf(*chain);
+    old.push_back({GL_TEXTURE, chain->lensColorTexture->id});
     for (const Object& object : old) {
         glObjectLabel(object.kind, object.name, -1, "first setup");
     }
@@ -226,14 +242,7 @@ TEST_F(PostProcessingGL, SecondSetupDeletesEveryObjectOfTheFirst)
     EXPECT_FALSE(chain->firstSetup);
     for (const Object& object : old) {
         SCOPED_TRACE("object " + std::to_string(object.name) + " of kind " + std::to_string(object.kind));
-        bool exists = false;
-        switch (object.kind) {
-        case GL_BUFFER: exists = glIsBuffer(object.name); break;
-        case GL_VERTEX_ARRAY: exists = glIsVertexArray(object.name); break;
-        case GL_FRAMEBUFFER: exists = glIsFramebuffer(object.name); break;
-        default: exists = glIsTexture(object.name); break;
-        }
-        if (exists) {
+        if (exists(object)) {
             char label[32] = {};
             glGetObjectLabel(object.kind, object.name, sizeof(label), nullptr, label);
             EXPECT_STREQ(label, "");
@@ -242,6 +251,23 @@ TEST_F(PostProcessingGL, SecondSetupDeletesEveryObjectOfTheFirst)
     EXPECT_NE(chain->lensColorTexture, oldLens);
     expectTargets(*chain, 400, 300);
     EXPECT_EQ(textureLevelParameter(chain->lensColorTexture->id, GL_TEXTURE_WIDTH), 400);
+}
+
+TEST_F(PostProcessingGL, DestructorDeletesTheQuadAndTheTargetsAndLetsGoOfItsHandles)
+{
+    chain->setup(width, height);
+    const std::vector<Object> made = glObjectsOf(*chain);
+    std::weak_ptr<Texture> lens = chain->lensColorTexture;
+    std::weak_ptr<Shader> blur = chain->blurShader;
+    const long cameraHolders = camera.use_count();
+
+    chain.reset();
+    for (const Object& object : made) {
+        EXPECT_FALSE(exists(object)) << "object " << object.name << " of kind " << object.kind;
+    }
+    EXPECT_TRUE(lens.expired());
+    EXPECT_TRUE(blur.expired());
+    EXPECT_EQ(camera.use_count(), cameraHolders - 1);
 }
 
 TEST_F(PostProcessingGL, ResizeRespecifiesTheTargetsOnly)
@@ -307,8 +333,6 @@ TEST_F(PostProcessingGL, OddSizesCentreOnTheIntegerHalves)
     EXPECT_EQ(lens[800], glm::vec3(0.0f));
 }
 
-// A blur that counts: red = draws so far along the chain, green = draws whose "horizontal" broke
-// the 1, 0, 1, ... order, blue = the last draw's flag.
 // The committed vertex stage of `program` with a fragment stage of the test's own.
 std::shared_ptr<Shader> probeProgram(const std::string& program, const char* fragment)
 {
@@ -325,6 +349,8 @@ std::shared_ptr<Shader> probeProgram(const std::string& program, const char* fra
     return std::make_shared<Shader>(id);
 }
 
+// A blur that counts: red = draws so far along the chain, green = draws whose "horizontal" broke
+// the 1, 0, 1, ... order, blue = the last draw's flag.
 const char* const kCountingBlur = R"(#version 430 core
 in vec2 uv;
 layout(location = 0) out vec4 fragColor;
@@ -545,9 +571,6 @@ TEST_F(PostProcessingGL, HaloFollowsTheSunAcrossTheScreen)
     EXPECT_LT(glm::length(rightCentre - right * size), 20.0f) << rightCentre.x << ", " << rightCentre.y;
 }
 
-}
-
-namespace {
 
 // A sunlit snowfield fills the frame well above the flare threshold, yet it is no glare: the
 // picture must stay an even neutral grey, without rainbow ghosts of itself.
