@@ -4,7 +4,7 @@
 
 namespace platform {
 
-// The working directory as the original 260-character buffer would hold it.
+// The working directory, read into a 260-character buffer.
 // Returns false when it cannot be read (removed, or longer than the buffer).
 bool workingDirectory(std::string& out);
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -49,6 +50,32 @@ TEST(DemoWindowGL, EscapePressClosesAndOtherKeysDoNot)
     installed(window.handle(), GLFW_KEY_ESCAPE, 0, GLFW_REPEAT, 0);
     EXPECT_TRUE(window.isOpen());
     installed(window.handle(), GLFW_KEY_ESCAPE, 0, GLFW_PRESS, 0);
+    EXPECT_FALSE(window.isOpen());
+}
+
+// The gate on GLFW's own timer: a call within the interval is not due and leaves pending events
+// alone, and an Escape pressed and released meanwhile closes the window at the next due call.
+TEST(DemoWindowGL, GatePollsEventsOnlyOnADueFrame)
+{
+    DemoWindow window(320, 240, "gate test");
+    ASSERT_TRUE(window.hasContext());
+    glfwSetTime(1.0);
+    ASSERT_TRUE(window.frameDue());
+
+    // xdotool's closing query waits until the server has sent the keys on; the window-size query
+    // then queues them here, so the gate is asked with the events already waiting.
+    ProcessResult sent = runShell("xdotool search --sync --onlyvisible --pid " + std::to_string(getpid()) +
+                                  " --name '^gate test$' key --window %1 Escape getwindowname %1 >/dev/null");
+    ASSERT_EQ(sent.exitCode, 0) << sent.output;
+    int w = 0, h = 0;
+    glfwGetWindowSize(window.handle(), &w, &h);
+
+    glfwSetTime(1.010);
+    EXPECT_FALSE(window.frameDue());
+    EXPECT_TRUE(window.isOpen());
+    // 10 ms more: the two calls together pass the interval.
+    glfwSetTime(1.020);
+    EXPECT_TRUE(window.frameDue());
     EXPECT_FALSE(window.isOpen());
 }
 
