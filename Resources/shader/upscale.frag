@@ -16,9 +16,13 @@ uniform sampler2D motionVector;
 
 const float flareStrength = 0.06;
 const float bloomStrength = 0.04;
-// Half a frame of shutter, and never longer than this (the first frame's vectors are meaningless).
+// Half a frame of shutter, and never longer than this.
 const float shutter = 0.5;
 const float longestBlur = 0.02;
+// A vector longer than this is no movement but a meaningless measure (the first frame's, taken
+// against the identity, or one of a point that was behind the camera); the run's fastest turn
+// moves the picture by less than a tenth of the screen per frame.
+const float farthestMove = 0.25;
 const int motionSamples = 5;
 const float displayGamma = 2.2;
 
@@ -30,11 +34,11 @@ vec3 toneMap(vec3 x)
 
 void main()
 {
-    vec2 motion = texture(motionVector, uv).xy * shutter;
+    vec2 moved = texture(motionVector, uv).xy;
+    // The comparison also fails for NaN and infinity.
+    vec2 motion = length(moved) <= farthestMove ? moved * shutter : vec2(0.0);
     float travel = length(motion);
-    if (isnan(travel) || isinf(travel)) {
-        motion = vec2(0.0);
-    } else if (travel > longestBlur) {
+    if (travel > longestBlur) {
         motion *= longestBlur / travel;
     }
     vec3 scene = vec3(0.0);

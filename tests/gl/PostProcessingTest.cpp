@@ -535,6 +535,36 @@ TEST_F(PostProcessingGL, MotionVectorsSmearAlongTheirDirection)
     EXPECT_LT(at(moving, 0, 0), at(still, 0, 0));
 }
 
+TEST_F(PostProcessingGL, MeaninglessMotionVectorsLeaveTheSceneSharp)
+{
+    chain->setup(width, height);
+    Image lit = field(glm::vec3(0.02f));
+    for (int y = -2; y <= 2; ++y) {
+        for (int x = -2; x <= 2; ++x) {
+            lit[static_cast<size_t>((300 + y) * width + 400 + x)] = glm::vec3(0.15f);
+        }
+    }
+    Image dark = field(glm::vec3(0.02f));
+    renderScene(lit, dark, field(glm::vec3(0.0f)));
+    const std::vector<unsigned char> still = readWindow();
+
+    struct Case {
+        const char* name;
+        float x;
+    };
+    const Case cases[] = {
+        {"measured against the identity on the first frame", 1000.0f},
+        {"more than a quarter of the screen in one frame", 0.3f},
+        {"infinite", INFINITY},
+        {"not a number", NAN},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        renderScene(lit, dark, field(glm::vec3(c.x, 0.0f, 0.0f)));
+        EXPECT_TRUE(readWindow() == still);
+    }
+}
+
 // Centroid (pixels) of the positive part of a - b.
 glm::vec2 centroidOfExcess(const Image& a, const Image& b, int w)
 {
