@@ -54,13 +54,35 @@ const Range ranges[] = {
 // One wall is `span` noise units wide and, being square, as many high.
 const float span = 5.0f;
 
+// The texture wraps, so at each corner the filter blends the picture's two edges: the scene is
+// read from noise along a circle of `span` units' circumference and repeats after one wall's
+// width, so both edges hold the same scene. `frequency` features per unit, as along a line.
+glm::vec2 ring(float x, float frequency)
+{
+    const float radius = span * frequency / 6.2831853f;
+    const float angle = 6.2831853f * x / span;
+    return {radius * std::cos(angle), radius * std::sin(angle)};
+}
+
+float ringFbm(float x, float frequency, float y, float z, int octaves, float gain, unsigned char seed)
+{
+    const glm::vec2 p = ring(x, frequency);
+    return noise::fbm3(p.x, y, z + p.y, octaves, gain, seed);
+}
+
+float ringRidge(float x, float frequency, float y, float z, int octaves, float gain, unsigned char seed)
+{
+    const glm::vec2 p = ring(x, frequency);
+    return noise::ridge3(p.x, y, z + p.y, octaves, gain, seed);
+}
+
 const vec3 horizonSky(0.80f, 0.87f, 0.96f);
 const vec3 zenithSky(0.18f, 0.38f, 0.74f);
 
 float ridgeLine(const Range& r, float x)
 {
-    const float envelope = 0.5f + 0.5f * noise::fbm3(x * r.frequency * 0.35f, 1.7f, r.seed * 0.37f, 3, 0.5f, r.seed);
-    const float peaks = noise::ridge3(x * r.frequency, 3.1f, r.seed * 0.53f, 6, 0.45f, r.seed);
+    const float envelope = 0.5f + 0.5f * ringFbm(x, r.frequency * 0.35f, 1.7f, r.seed * 0.37f, 3, 0.5f, r.seed);
+    const float peaks = ringRidge(x, r.frequency, 3.1f, r.seed * 0.53f, 6, 0.45f, r.seed);
     return r.foot + r.height * (0.2f + 0.8f * envelope) * (0.4f + 0.6f * peaks);
 }
 
@@ -71,17 +93,17 @@ vec3 skyColour(float x, float v)
 
     // Long flat banks of cloud above the peaks, thinning towards the top.
     const float band = smoothstep(0.56f, 0.64f, v) * (1.0f - smoothstep(0.78f, 0.93f, v));
-    const float shape = noise::fbm3(x * 0.9f, v * 14.0f, 0.3f, 6, 0.55f, 17);
-    const float detail = noise::fbm3(x * 4.0f, v * 40.0f, 2.3f, 4, 0.5f, 19);
+    const float shape = ringFbm(x, 0.9f, v * 14.0f, 0.3f, 6, 0.55f, 17);
+    const float detail = ringFbm(x, 4.0f, v * 40.0f, 2.3f, 4, 0.5f, 19);
     const float density = smoothstep(0.05f, 0.55f, shape + 0.2f * detail) * band;
-    const float underside = smoothstep(-0.2f, 0.6f, noise::fbm3(x * 0.9f, v * 14.0f - 0.6f, 0.3f, 6, 0.55f, 17));
+    const float underside = smoothstep(-0.2f, 0.6f, ringFbm(x, 0.9f, v * 14.0f - 0.6f, 0.3f, 6, 0.55f, 17));
     const vec3 cloud = glm::mix(vec3(0.98f, 0.98f, 1.0f), vec3(0.74f, 0.79f, 0.88f), underside * 0.6f);
     return glm::mix(sky, cloud, density * 0.9f);
 }
 
 vec3 groundColour(float x, float v)
 {
-    const float drift = noise::fbm3(x * 2.0f, v * span * 2.0f, 5.5f, 4, 0.5f, 29);
+    const float drift = ringFbm(x, 2.0f, v * span * 2.0f, 5.5f, 4, 0.5f, 29);
     const vec3 near(0.80f, 0.85f, 0.93f);
     const vec3 far(0.89f, 0.92f, 0.97f);
     return glm::mix(near, far, smoothstep(0.0f, 0.49f, v)) * (0.97f + 0.03f * drift);
@@ -93,7 +115,7 @@ float faceRelief(const Range& r, float x, float v, float depth, float slope)
 {
     const float k = r.frequency * 5.0f;
     const float sheared = x + depth * span * glm::clamp(slope, -1.5f, 1.5f) * 0.6f;
-    return noise::ridge3(sheared * k, v * span * k * 0.7f, r.seed * 0.71f, 5, 0.5f, r.seed + 40);
+    return ringRidge(sheared, k, v * span * k * 0.7f, r.seed * 0.71f, 5, 0.5f, r.seed + 40);
 }
 
 vec3 rangeColour(const Range& r, float x, float v, float ridge, float slope)

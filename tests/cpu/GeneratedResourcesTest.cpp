@@ -131,6 +131,30 @@ struct Picture {
     }
 };
 
+// The mean difference between neighbouring columns (or rows) inside a picture, and between its
+// last and its first, which GL_REPEAT's filter blends where the texture wraps.
+struct Wrap {
+    double inside = 0.0;
+    double seam = 0.0;
+};
+
+Wrap wrapAcross(const Picture& p, bool columns)
+{
+    const int along = columns ? p.width : p.height;
+    const int across = columns ? p.height : p.width;
+    auto step = [&](int a0, int a1, int b) { return columns ? p.step(a0, b, a1, b) : p.step(b, a0, b, a1); };
+    Wrap w;
+    for (int b = 0; b < across; ++b) {
+        for (int a = 0; a + 1 < along; ++a) {
+            w.inside += step(a, a + 1, b);
+        }
+        w.seam += step(along - 1, 0, b);
+    }
+    w.inside /= static_cast<double>(across) * (along - 1);
+    w.seam /= across;
+    return w;
+}
+
 class TiledTexture : public ::testing::TestWithParam<const char*> {};
 
 // Repeated across the slope, the last column must lead into the first as smoothly as any
@@ -141,27 +165,11 @@ TEST_P(TiledTexture, WrapsWithoutASeam)
     ASSERT_FALSE(p.pixels.empty()) << stbi_failure_reason();
     EXPECT_GE(p.channels, 3) << "the texture loader refuses grey images";
 
-    double inside = 0.0, seam = 0.0;
-    for (int y = 0; y < p.height; ++y) {
-        for (int x = 0; x + 1 < p.width; ++x) {
-            inside += p.step(x, y, x + 1, y);
-        }
-        seam += p.step(p.width - 1, y, 0, y);
-    }
-    inside /= static_cast<double>(p.height) * (p.width - 1);
-    seam /= p.height;
-    EXPECT_LE(seam, 2.0 * inside + 1.0) << "columns: inside " << inside << ", across the edge " << seam;
-
-    inside = seam = 0.0;
-    for (int x = 0; x < p.width; ++x) {
-        for (int y = 0; y + 1 < p.height; ++y) {
-            inside += p.step(x, y, x, y + 1);
-        }
-        seam += p.step(x, p.height - 1, x, 0);
-    }
-    inside /= static_cast<double>(p.width) * (p.height - 1);
-    seam /= p.width;
-    EXPECT_LE(seam, 2.0 * inside + 1.0) << "rows: inside " << inside << ", across the edge " << seam;
+    const Wrap columns = wrapAcross(p, true);
+    EXPECT_LE(columns.seam, 2.0 * columns.inside + 1.0)
+        << "columns: inside " << columns.inside << ", across the edge " << columns.seam;
+    const Wrap rows = wrapAcross(p, false);
+    EXPECT_LE(rows.seam, 2.0 * rows.inside + 1.0) << "rows: inside " << rows.inside << ", across the edge " << rows.seam;
 }
 
 INSTANTIATE_TEST_SUITE_P(Slope, TiledTexture, ::testing::Values("glacier2.png", "DisplacementMap.png"),
@@ -194,6 +202,23 @@ TEST(Backdrop, ShowsSkyAtTheTopOfTheWallsAndSnowBelowEyeHeight)
             }
         }
     }
+}
+
+// Each corner of the backdrop joins an edge of the picture with the same edge, and the linear
+// filter blends there with the opposite edge across the wrap: both edges must hold one scene,
+// or a thin line shows at every corner along the mountains.
+TEST(Backdrop, EdgeColumnsAgreeAcrossTheWrap)
+{
+    const Picture p(kResources / "textures/background.png");
+    ASSERT_FALSE(p.pixels.empty()) << stbi_failure_reason();
+
+    const Wrap columns = wrapAcross(p, true);
+    EXPECT_LE(columns.seam, columns.inside) << "inside " << columns.inside << ", across the edge " << columns.seam;
+    int worst = 0;
+    for (int y = 0; y < p.height; ++y) {
+        worst = std::max(worst, p.step(p.width - 1, y, 0, y));
+    }
+    EXPECT_LE(worst, 3 * 32) << "largest difference between the edge columns, over three channels";
 }
 
 uint32_t little32(const std::string& bytes, size_t offset)
