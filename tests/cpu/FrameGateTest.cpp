@@ -17,6 +17,13 @@ TEST(FrameGate, DueOnlyAfterOneIntervalSinceTheLastDueFrame)
     EXPECT_TRUE(DemoWindow::advanceGate(0.034f, kInterval, lastTime, accumulator));
 }
 
+TEST(FrameGate, ExactlyOneIntervalIsDue)
+{
+    float lastTime = 0.0f;
+    float accumulator = 0.0f;
+    EXPECT_TRUE(DemoWindow::advanceGate(kInterval, kInterval, lastTime, accumulator));
+}
+
 TEST(FrameGate, ExcessOfALongFrameIsDropped)
 {
     float lastTime = 1.0f;

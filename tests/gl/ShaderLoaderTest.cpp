@@ -410,6 +410,23 @@ TEST_F(ShaderFolderGL, WritesEveryMessageInListingOrder)
     EXPECT_EQ(registry.size(), 2u);
 }
 
+// A program already in the registry takes the folder's stages of its name and is linked with the rest.
+TEST_F(ShaderFolderGL, RegisteredProgramIsExtendedKeptAndLinked)
+{
+    GLuint existing = glCreateProgram();
+    glAttachShader(existing, compiledShader(GL_VERTEX_SHADER, glsl::vertex));
+    auto kept = std::make_shared<Shader>(existing);
+    registry.emplace("kept", kept);
+    write("kept.frag", glsl::fragment);
+    load();
+
+    EXPECT_EQ(registry.at("kept"), kept);
+    EXPECT_EQ(out, "\nshaderfolder path is: " + folder + "\n\nshader kept with postfix frag\n" + added +
+                       success("kept.frag") + "\nlinking shaderprogram kept\n");
+    EXPECT_EQ(attachedStages(existing), stages({GL_VERTEX_SHADER, GL_FRAGMENT_SHADER}));
+    EXPECT_TRUE(isLinked(existing));
+}
+
 TEST_F(ShaderFolderGL, UnreadableWorkingDirectoryLeavesTheRegistryAlone)
 {
     GLuint unlinked = glCreateProgram();
