@@ -76,6 +76,19 @@ protected:
 
     Image field(glm::vec3 value) const { return Image(static_cast<size_t>(width * height), value); }
 
+    // A dim 5 x 5 square at the centre of a dark field: below the flare and bloom threshold, so only
+    // the motion blur can spread it.
+    Image dimSquare() const
+    {
+        Image lit = field(glm::vec3(0.02f));
+        for (int y = -2; y <= 2; ++y) {
+            for (int x = -2; x <= 2; ++x) {
+                lit[static_cast<size_t>((height / 2 + y) * width + width / 2 + x)] = glm::vec3(0.15f);
+            }
+        }
+        return lit;
+    }
+
     // Pixel (x, y) of the window, y up, 0..255 per channel.
     std::vector<unsigned char> readWindow() const
     {
@@ -512,13 +525,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, BrightSpot,
 TEST_F(PostProcessingGL, MotionVectorsSmearAlongTheirDirection)
 {
     chain->setup(width, height);
-    Image lit = field(glm::vec3(0.02f));
-    for (int y = -2; y <= 2; ++y) {
-        for (int x = -2; x <= 2; ++x) {
-            lit[static_cast<size_t>((300 + y) * width + 400 + x)] = glm::vec3(0.15f);
-        }
-    }
-    // The square stays below the flare and bloom threshold, so only the motion blur can spread it.
+    const Image lit = dimSquare();
     Image dark = field(glm::vec3(0.02f));
     auto at = [&](const std::vector<unsigned char>& image, int dx, int dy) {
         return static_cast<int>(image[static_cast<size_t>((300 + dy) * width + 400 + dx) * 3]);
@@ -538,12 +545,7 @@ TEST_F(PostProcessingGL, MotionVectorsSmearAlongTheirDirection)
 TEST_F(PostProcessingGL, MeaninglessMotionVectorsLeaveTheSceneSharp)
 {
     chain->setup(width, height);
-    Image lit = field(glm::vec3(0.02f));
-    for (int y = -2; y <= 2; ++y) {
-        for (int x = -2; x <= 2; ++x) {
-            lit[static_cast<size_t>((300 + y) * width + 400 + x)] = glm::vec3(0.15f);
-        }
-    }
+    const Image lit = dimSquare();
     Image dark = field(glm::vec3(0.02f));
     renderScene(lit, dark, field(glm::vec3(0.0f)));
     const std::vector<unsigned char> still = readWindow();
