@@ -32,6 +32,11 @@ TEST(DemoWindowGL, OpensA43CoreContextOfTheGivenSizeAndTitle)
     EXPECT_EQ(h, 480);
     EXPECT_EQ(glfwGetWindowAttrib(window.handle(), GLFW_RESIZABLE), GLFW_FALSE);
 
+    // Four samples per pixel, as the window asks for.
+    GLint samples = 0;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    EXPECT_EQ(samples, 4);
+
     window.clear();
     window.swapBuffers();
     EXPECT_TRUE(window.isOpen());
