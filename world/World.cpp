@@ -40,6 +40,11 @@ void World::setTextures(std::shared_ptr<TextureMap> textures)
     this->textures = std::move(textures);
 }
 
+void World::setSun(std::shared_ptr<Sun> sun)
+{
+    this->sun = std::move(sun);
+}
+
 bool World::isChaserPending()
 {
     return !chaserSpawned;

@@ -32,6 +32,8 @@ public:
     void setMaterials(std::shared_ptr<MaterialMap> materials);
     void setShaders(std::shared_ptr<ShaderMap> shaders);
     void setTextures(std::shared_ptr<TextureMap> textures);
+    // Never called by the run: initSun makes the sun.
+    void setSun(std::shared_ptr<Sun> sun);
 
     // True until the chaser skier has been spawned; the loop spawns it on the first such frame.
     bool isChaserPending();

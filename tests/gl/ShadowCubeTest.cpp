@@ -170,6 +170,15 @@ TEST_F(ShadowCube, SetUpMakesALayeredDepthCubeAndTheRunsSun)
     EXPECT_EQ(sun.model[3], glm::vec4(0.0f, 120.0f, 0.0f, 1.0f));
 }
 
+TEST_F(ShadowCube, SetSunReplacesTheSunAndReleasesTheOldOne)
+{
+    std::weak_ptr<Sun> previous = world->sun;
+    auto replacement = std::make_shared<Sun>(16, 16, 1.0f, 100.0f, glm::vec4(1.0f));
+    world->setSun(replacement);
+    EXPECT_EQ(world->sun, replacement);
+    EXPECT_TRUE(previous.expired());
+}
+
 TEST_F(ShadowCube, MissingShadowProgramIsReportedAndThePassStillClears)
 {
     World bare(width, height);
