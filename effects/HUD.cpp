@@ -136,8 +136,17 @@ GLuint HUD::loadDDS(const char* path)
         glCompressedTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), format, static_cast<GLsizei>(width),
                                static_cast<GLsizei>(height), 0, static_cast<GLsizei>(size), data.data() + offset);
         offset += static_cast<size_t>(size);
+        if (width == 1 && height == 1) {
+            // The 1 x 1 level ends the chain; a level past it would be rejected by OpenGL.
+            ++level;
+            break;
+        }
         width = std::max<uint32_t>(width / 2, 1);
         height = std::max<uint32_t>(height / 2, 1);
+    }
+    if (!cut && level < mipMapCount) {
+        std::fprintf(stderr, "%s: DDS mip-map count %u is more than the %u levels of its image; %u loaded\n", path,
+                     mipMapCount, level, level);
     }
     if (cut) {
         std::fprintf(stderr, "%s: DDS image data ends after %zu bytes, %u of %u mip-map levels loaded\n", path,
