@@ -69,8 +69,12 @@ TEST(DemoWindowGL, GatePollsEventsOnlyOnADueFrame)
 
     // xdotool's closing query waits until the server has sent the keys on; the window-size query
     // then queues them here, so the gate is asked with the events already waiting.
-    ProcessResult sent = runShell("xdotool search --sync --onlyvisible --pid " + std::to_string(getpid()) +
-                                  " --name '^gate test$' key --window %1 Escape getwindowname %1 >/dev/null");
+    // The search walks every window on the server, and other tests' windows may vanish under it.
+    ProcessResult sent = runShell("for i in $(seq 50); do wid=$(xdotool search --onlyvisible --pid " +
+                                  std::to_string(getpid()) +
+                                  " --name '^gate test$' 2>/dev/null | head -n 1); [ -n \"$wid\" ] && break; "
+                                  "sleep 0.1; done; xdotool key --window \"$wid\" Escape getwindowname \"$wid\" "
+                                  ">/dev/null");
     ASSERT_EQ(sent.exitCode, 0) << sent.output;
     int w = 0, h = 0;
     glfwGetWindowSize(window.handle(), &w, &h);
