@@ -37,7 +37,10 @@ Background::~Background() = default;
 
 void Background::initGeometry() {}
 
-void Background::updateFromPhysics() {}
+physics::TriangleMeshDesc Background::getTriangleMeshDesc()
+{
+    return {};
+}
 
 void Background::draw()
 {

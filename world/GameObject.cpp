@@ -57,6 +57,13 @@ void GameObject::updateModelMatrix()
     model = composeModelMatrix(position, rotation, scale);
 }
 
+physics::Transform GameObject::getPxTransform()
+{
+    physics::Transform pose;
+    pose.p = position;
+    return pose;
+}
+
 bool GameObject::createShader(const char* vertexPath, const char* fragmentPath)
 {
     shader = std::make_shared<Shader>();

@@ -2,9 +2,12 @@
 
 #include "app/Vertex.h"
 
+#include "world/physics/Transform.h"
+
 #include <GL/glew.h>
 #include <glm/glm.hpp>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +17,12 @@ class Shader;
 class Sun;
 struct Material;
 struct Texture;
+
+namespace physics {
+class PhysicsWorld;
+struct PhysicsMaterial;
+class RigidActor;
+}
 
 // Abstract base of every scene object: its matrices, its mesh and GL buffers, and the shared
 // camera, sun, program and material it is drawn with. The World and the subclasses write the
@@ -31,7 +40,13 @@ public:
     virtual void draw();
     // Depth-only draw with the caller's program, which the caller has selected and set up.
     virtual void drawShadow(std::shared_ptr<Shader> shader);
+    // Copies the physics pose into the object, after each step's results are in.
     virtual void updateFromPhysics() = 0;
+    // Builds the object's body with the world's material; `type` (0 player, 1 rock, 2 skier)
+    // becomes its dominance group. The body is not added to the scene here.
+    virtual bool initPhysics(physics::PhysicsWorld* physics, physics::PhysicsMaterial* material, std::uint8_t type,
+                             physics::PhysicsWorld* cooking) = 0;
+    virtual physics::RigidActor* getActor() = 0;
 
     void setShader(std::shared_ptr<Shader> newShader);
     void setMaterial(std::shared_ptr<Material> newMaterial);
@@ -40,6 +55,8 @@ public:
 
     bool setupBuffers();
     void updateModelMatrix();
+    // At `position` with the identity rotation; `rotation` is not consulted.
+    physics::Transform getPxTransform();
     bool createShader(const char* vertexPath, const char* fragmentPath);
 
     glm::mat4 model = glm::mat4(1.0f);

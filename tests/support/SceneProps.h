@@ -13,6 +13,11 @@ class Prop : public GameObject {
 public:
     void initGeometry() override {}
     void updateFromPhysics() override {}
+    bool initPhysics(physics::PhysicsWorld*, physics::PhysicsMaterial*, std::uint8_t, physics::PhysicsWorld*) override
+    {
+        return false;
+    }
+    physics::RigidActor* getActor() override { return nullptr; }
 };
 
 // Unindexed triangles as the lit draw submits them: one index per vertex.

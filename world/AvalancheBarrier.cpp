@@ -1,0 +1,10 @@
+#include "world/AvalancheBarrier.h"
+
+#include "app/Globals.h"
+
+AvalancheBarrier::AvalancheBarrier()
+{
+    modelFile += avalancheBarrierModelFile;
+}
+
+AvalancheBarrier::~AvalancheBarrier() = default;

@@ -1,0 +1,3 @@
+#include "world/Barriers.h"
+
+Barriers::~Barriers() = default;

@@ -1,0 +1,10 @@
+#include "world/Crevasses.h"
+
+#include "app/Globals.h"
+
+Crevasses::Crevasses()
+{
+    modelFile += crevassesModelFile;
+}
+
+Crevasses::~Crevasses() = default;

@@ -1,0 +1,3 @@
+#include "world/MoveableBarriers.h"
+
+MoveableBarriers::~MoveableBarriers() = default;

@@ -1,0 +1,10 @@
+#include "world/Skiguide.h"
+
+#include "app/Globals.h"
+
+Skiguide::Skiguide()
+{
+    modelFile += skiguideModelFile;
+}
+
+Skiguide::~Skiguide() = default;

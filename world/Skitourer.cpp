@@ -1,0 +1,10 @@
+#include "world/Skitourer.h"
+
+#include "app/Globals.h"
+
+Skitourer::Skitourer()
+{
+    modelFile += skitourerModelFile;
+}
+
+Skitourer::~Skitourer() = default;

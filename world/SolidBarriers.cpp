@@ -1,0 +1,3 @@
+#include "world/SolidBarriers.h"
+
+SolidBarriers::~SolidBarriers() = default;
