@@ -43,9 +43,18 @@ public:
     glm::vec3 getGridPoint(int i, int j);
     glm::vec3 getSurfacePoint(float x, float z);
 
+    // The terrain frame: grid point (i, j), i and j in 0..gridSize - 1, lies at world
+    // x = gridOrigin + gridSpacing i, z = gridOrigin + gridSpacing j.
+    static constexpr int gridSize = 128;
+    static constexpr float gridOrigin = -3200.0f;
+    static constexpr float gridSpacing = 50.0f;
+
     std::vector<std::vector<float>> heights;
     std::shared_ptr<Texture> displacementTexture;
     bool wireframe = false;
     // The terrain's own previous view-projection, sent as "oldviewProjMatrix".
     glm::mat4 previousViewProjection = glm::mat4(1.0f);
 };
+
+// Enables vertex attribute 0 and returns its argument; nothing calls it.
+int enableVertexAttrib0(int value);
