@@ -34,8 +34,8 @@ struct BoxControllerDesc {
 
     // False for a description no controller can be made from: a half extent not positive, a step
     // offset above twice the half height, a negative density, slope limit or step offset, a contact
-    // offset not positive, a scale coefficient below 0, a volume growth below 1, no material, or
-    // a position that is not finite.
+    // offset not positive, a scale coefficient below 0, a volume growth below 1, no material, a
+    // number or position that is not finite, or an up direction of length 0.
     bool isValid() const;
 };
 

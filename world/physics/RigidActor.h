@@ -31,6 +31,8 @@ public:
 
     // True once the actor has been added to its world's scene.
     bool isInScene() const;
+    // World-space bounds of the attached shapes.
+    void getBounds(glm::vec3& lower, glm::vec3& upper) const;
 
     struct Body;
     Body& body() const { return *state; }

@@ -10,12 +10,13 @@ namespace physics {
 struct PhysicsMaterial;
 class TriangleMesh;
 
-// A body that never moves: the slope's height field, or a cooked triangle mesh.
+// A body that never moves, with one shape: the slope's height field, or a cooked triangle mesh.
 class RigidStatic : public RigidActor {
 public:
     ~RigidStatic() override;
     bool isDynamic() const override { return false; }
 
+    // Each refuses a second shape. The cells' diagonals follow the samples' tessellation flag.
     void attachHeightField(const HeightFieldGeometry& geometry, const PhysicsMaterial& material);
     // Identity mesh scale; the mesh is shared, not copied.
     void attachTriangleMesh(TriangleMesh& mesh, const PhysicsMaterial& material);
@@ -25,8 +26,6 @@ public:
     float getContactOffset() const;
 
     unsigned getNbShapes() const;
-    // World-space bounds of the attached shapes.
-    void getBounds(glm::vec3& lower, glm::vec3& upper) const;
     // The height-field geometry of the first shape, if it is a height field.
     const HeightFieldGeometry* getHeightFieldGeometry() const;
 
