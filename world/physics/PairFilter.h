@@ -14,7 +14,8 @@ inline constexpr unsigned notifyContactPoints = 1u << 10;
 inline constexpr unsigned contactDefault = solveContact | detectDiscreteContact;
 }
 
-// Decides a pair's flags when two actors start to touch.
+// Decides a pair's flags when two actors start to touch. Every touching pair is solved; the flags
+// choose which of its contacts are reported.
 using PairFilter = unsigned (*)(const RigidActor& a, const RigidActor& b);
 
 // Every pair is solved; none reports.
