@@ -26,6 +26,12 @@ layout(location = 2) out vec4 motionVector;
 // Share of the lit colour above which the picture starts to glow, as for the scene objects.
 const float BLOOM_START = 0.7;
 
+// The picture is an sRGB file stored as it is; lighting needs linear values.
+vec3 decodeSRGB(vec3 c)
+{
+    return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
+}
+
 void main()
 {
     vec3 toLight = normalize(-dirL.direction);
@@ -37,7 +43,7 @@ void main()
     // A soft glow of the sky where one looks towards the sun.
     float glow = pow(max(dot(viewDir, toLight), 0.0), specularAlpha);
 
-    vec3 albedo = texture(diffuseTexture, texCoord).rgb;
+    vec3 albedo = decodeSRGB(texture(diffuseTexture, texCoord).rgb);
     vec3 light = materialCoefficients.x * color + materialCoefficients.y * diffuse * dirL.color;
     vec3 lit = albedo * light + materialCoefficients.z * glow * dirL.color;
 

@@ -128,6 +128,23 @@ TEST_F(BackgroundGL, OneIndexedDrawOfEightTrianglesShowsThePictureLit)
     EXPECT_GT(lit.b, lit.r);
 }
 
+// The picture is an sRGB file: a mid grey of 128 gives a fifth of white's light, not a half. Looking
+// away from the light, no glow is added to either.
+TEST_F(BackgroundGL, PictureIsDecodedFromSRGBBeforeLighting)
+{
+    world->initBackground();
+    auto litWith = [&](unsigned char level) {
+        const unsigned char texel[4] = {level, level, level, 255};
+        glTextureSubImage2D(picture, 0, 0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+        drawIntoScene();
+        return sceneCentre(0).g;
+    };
+    const float white = litWith(255);
+    const float grey = litWith(128);
+    ASSERT_GT(white, 0.1f);
+    EXPECT_NEAR(grey / white, 0.2158f, 0.005f);
+}
+
 TEST_F(BackgroundGL, MotionIsMeasuredAgainstThePreviousDrawAndVanishesForAStillCamera)
 {
     world->initBackground();
