@@ -160,6 +160,7 @@ void createWorld()
     currentWorld->setTextures(std::make_shared<TextureMap>(textureMap));
     currentWorld->initShadowMap();
     currentWorld->initSun();
+    currentWorld->initTerrain();
     currentWorld->initBackground();
     currentWorld->initPostProcessing(settings::windowWidth, settings::windowHeight);
     currentWorld->initHUD();

@@ -4,6 +4,7 @@
 #include "effects/Background.h"
 #include "world/Camera.h"
 #include "world/GameObject.h"
+#include "world/Terrain.h"
 
 #include <iostream>
 
@@ -14,6 +15,9 @@ void World::render(float)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (background) {
         background->draw();
+    }
+    if (terrain) {
+        terrain->draw();
     }
     for (const auto& object : objects) {
         object->draw();
