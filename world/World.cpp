@@ -20,7 +20,10 @@ World::World(unsigned width, unsigned height) : width(width), height(height)
     geometry = std::make_shared<Geometry>();
 }
 
-World::~World() = default;
+World::~World()
+{
+    releasePhysics();
+}
 
 void World::setMaterials(std::shared_ptr<MaterialMap> materials)
 {
@@ -162,6 +165,8 @@ void createWorld()
     currentWorld->initSun();
     currentWorld->initTerrain();
     currentWorld->initBackground();
+    currentWorld->initPlayer();
+    currentWorld->initPhysics();
     currentWorld->initPostProcessing(settings::windowWidth, settings::windowHeight);
     currentWorld->initHUD();
     currentWorld->initFramebuffers(static_cast<unsigned>(settings::windowWidth),

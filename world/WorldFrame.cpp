@@ -5,12 +5,14 @@
 #include "world/Camera.h"
 #include "world/GameObject.h"
 #include "world/Terrain.h"
+#include "world/physics/PhysicsWorld.h"
 
 #include <iostream>
 
 void World::render(float)
 {
     glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+    updateSimulation();
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (background) {
@@ -24,6 +26,19 @@ void World::render(float)
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     postProcessing.render(sceneTextures, sceneTextures[2]);
+}
+
+void World::updateSimulation()
+{
+    // One fixed step whatever the timeline's step: slow motion slows the clock, not the physics.
+    if (physics != nullptr) {
+        physics->simulate(0.016666668f);
+        physics->fetchResults(true);
+    }
+    for (const auto& object : objects) {
+        object->updateFromPhysics();
+    }
+    relocateFarObjects();
 }
 
 void World::moveCamera(float v)

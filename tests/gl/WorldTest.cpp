@@ -8,6 +8,7 @@
 #include "tests/support/ShaderSources.h"
 #include "tests/support/TempDir.h"
 #include "world/Camera.h"
+#include "world/Player.h"
 #include "world/Sun.h"
 #include "world/World.h"
 
@@ -151,7 +152,9 @@ TEST_F(WorldGL, NewWorldWaitsForItsChaserWithShadowFacesOf1024)
     EXPECT_TRUE(currentWorld->isChaserPending());
     EXPECT_EQ(currentWorld->shadowWidth, 1024u);
     EXPECT_EQ(currentWorld->shadowHeight, 1024u);
-    EXPECT_EQ(currentWorld->camera->position, glm::vec3(0.0f, 6510.0f, 0.0f));
+    // Made at (0, 6510, 0), the camera is then put behind and above the player.
+    const glm::vec3 player = currentWorld->player->position;
+    EXPECT_NEAR(glm::distance(currentWorld->camera->position, player + glm::vec3(0.0f, 15.0f, 100.0f)), 0.0f, 1e-3f);
     EXPECT_FLOAT_EQ(currentWorld->camera->yaw, -90.0f);
 }
 
