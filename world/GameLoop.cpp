@@ -58,6 +58,11 @@ void GameLoop::runScript()
     if (time >= 50.0f && time < 60.0f) {
         world->moveCamera(5.0f);
     }
+    if (world->isChaserPending()) {
+        world->spawnObstacles(18, 1);
+        world->spawnChaserSkier(100.0f, 100.0f);
+    }
+    world->updateChaserSkier(1.0f, 1.0f);
     // The float clock passes each of these marks on exactly one frame, so each factor applies once.
     int k = static_cast<int>(time * 10.0f);
     if (k == 640) {

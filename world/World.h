@@ -168,6 +168,13 @@ public:
     physics::PhysicsMaterial* defaultMaterial = nullptr;
     physics::RigidStatic* terrainActor = nullptr;
     SimulationEvents simulationEvents;
+
+private:
+    // A point of the slope near the player, drawn again while it falls off the grid.
+    glm::vec3 spawnPointNearPlayer();
+    // Position, scale, material, camera and sun of a new obstacle; false (with a message) when
+    // the material is missing, and the obstacle is then left out.
+    bool placeObstacle(GameObject& obj, const glm::vec3& position, float scale, const std::string& materialName);
 };
 
 // Builds the run's World into `currentWorld` from the window size and the registries.
