@@ -1,6 +1,7 @@
 #include "app/Geometry.h"
 #include "tests/support/RealWorld.h"
 #include "world/Camera.h"
+#include "world/DynamicGameObject.h"
 #include "world/Player.h"
 #include "world/Terrain.h"
 #include "world/World.h"
@@ -104,6 +105,35 @@ TEST_F(WorldPhysics, TeardownReleasesScenePartsInOrder)
     currentWorld.reset();
     world = nullptr;
     EXPECT_EQ(released, (std::vector<std::string>{"scene", "dispatcher", "physics", "cooking", "foundation"}));
+}
+
+// Walking is never done by the run, but the controller's move is how the hit report is reached:
+// the slope (group 0) changes nothing, a rock in the way shrinks the player.
+TEST_F(WorldPhysics, PlayerWalkingIntoARockOnTheSlopeShrinks)
+{
+    Player& player = *world->player;
+    world->addRock(player.position + glm::vec3(0.0f, 0.0f, -6.0f));
+    ASSERT_EQ(world->objects.size(), 1u);
+    auto* rock = dynamic_cast<DynamicGameObject*>(world->objects[0].get());
+    ASSERT_NE(rock, nullptr);
+    for (int frame = 0; frame < 120; ++frame) {
+        world->updateSimulation();
+    }
+    const float rockDistance = glm::distance(rock->position, player.position);
+    ASSERT_LT(rockDistance, 20.0f) << "the rock should have come to rest in front of the player";
+
+    player.speed = 40.0f;
+    testing::internal::CaptureStdout();
+    for (int step = 0; step < 30 && player.hitCounter == 0; ++step) {
+        player.move(0, 0.05f);
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(player.hitCounter, -1);
+    EXPECT_EQ(out, "onShapeHit Type Rock 1\n");
+    EXPECT_FLOAT_EQ(player.GameObject::scale, 0.9f);
+    EXPECT_FLOAT_EQ(player.controller->getHalfHeight(), world->geometry->player.extents.y * 0.5f * 0.9f);
+    // It stopped at the rock instead of passing through it.
+    EXPECT_GT(player.position.z, rock->position.z);
 }
 
 // The physics surface is the drawn slope with its heights cut to whole units: a box let go a little
