@@ -1,49 +1,16 @@
-#include "app/DemoWindow.h"
-#include "app/Globals.h"
-#include "app/MaterialLoader.h"
-#include "app/Platform.h"
 #include "app/Settings.h"
-#include "app/ShaderLoader.h"
-#include "app/TextureLoader.h"
+#include "app/Startup.h"
 #include "world/GameLoop.h"
-#include "world/World.h"
 
-#include <memory>
-#include <string>
+#include <GLFW/glfw3.h>
 
 int main(int, char**)
 {
     loadSettings();
-
-    std::string cwd;
-    if (!platform::workingDirectory(cwd)) {
-        platform::reportError("problems with path");
-        return 1;
-    }
-
-    auto window = std::make_shared<DemoWindow>(static_cast<unsigned>(settings::windowWidth),
-                                               static_cast<unsigned>(settings::windowHeight), "Velmorra Showcase");
-    if (!window->hasContext()) {
-        // Without a context every later step would call OpenGL with nothing to draw into.
-        platform::reportError("no OpenGL 4.3 context could be made");
-        return 1;
-    }
-
     GameLoop gameLoop;
-    gameLoop.window = window;
-
-    if (loadShaderPrograms("/Resources/shader", &shaderMap) == 0) {
+    if (!startUp(gameLoop)) {
         return 1;
     }
-
-    // Without its textures the run could draw neither the slope nor the backdrop.
-    if (loadTextures() == kTexturesFolderUnreadable) {
-        return 1;
-    }
-    loadMaterials();
-
-    createWorld();
-    gameLoop.world = currentWorld;
     gameLoop.run();
     glfwTerminate();
     return 0;
