@@ -1,5 +1,6 @@
 #include "effects/PostProcessing.h"
 
+#include "app/PassTimer.h"
 #include "app/RenderTarget.h"
 #include "app/Shader.h"
 #include "app/Texture.h"
@@ -200,8 +201,9 @@ void PostProcessing::drawQuad()
     glBindVertexArray(0);
 }
 
-void PostProcessing::threshold(GLuint source, int bloom)
+void PostProcessing::threshold(const char* pass, GLuint source, int bloom)
 {
+    PassTimer timer(pass);
     downsampleShader->use();
     glBindFramebuffer(GL_FRAMEBUFFER, downsampleFramebuffer);
     setInt(*downsampleShader, "bloom", bloom);
@@ -212,8 +214,9 @@ void PostProcessing::threshold(GLuint source, int bloom)
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-GLuint PostProcessing::blur(int pair, GLuint source, int draws)
+GLuint PostProcessing::blur(const char* pass, int pair, GLuint source, int draws)
 {
+    PassTimer timer(pass);
     blurShader->use();
     int horizontal = 1;
     for (int i = 0; i < draws; ++i) {
@@ -236,8 +239,17 @@ void PostProcessing::render(const GLuint* sceneTextures, GLuint motionVectorText
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         return;
     }
-    threshold(sceneTextures[0], 0);
+    threshold("post/flare threshold", sceneTextures[0], 0);
+    drawFeatures();
+    GLuint flare = blur("post/flare blur", 0, featureTexture, kFlareBlurDraws);
+    threshold("post/bloom threshold", sceneTextures[1], 1);
+    GLuint bloom = blur("post/bloom blur", 2, downsampleTexture, kBloomBlurDraws);
+    composite(sceneTextures[0], flare, bloom, motionVectorTexture);
+}
 
+void PostProcessing::drawFeatures()
+{
+    PassTimer timer("post/flare features");
     featureShader->use();
     glBindFramebuffer(GL_FRAMEBUFFER, featureFramebuffer);
     bindSampler(*featureShader, "image", downsampleTexture);
@@ -250,15 +262,15 @@ void PostProcessing::render(const GLuint* sceneTextures, GLuint motionVectorText
     glUniform3fv(featureShader->getUniformLocation("sunPosition"), 1, glm::value_ptr(sunPosition));
     drawQuad();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
 
-    GLuint flare = blur(0, featureTexture, kFlareBlurDraws);
-    threshold(sceneTextures[1], 1);
-    GLuint bloom = blur(2, downsampleTexture, kBloomBlurDraws);
-
+void PostProcessing::composite(GLuint scene, GLuint flare, GLuint bloom, GLuint motionVectorTexture)
+{
+    PassTimer timer("post/composite");
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     upscaleShader->use();
-    bindSampler(*upscaleShader, "image", sceneTextures[0]);
+    bindSampler(*upscaleShader, "image", scene);
     bindSampler(*upscaleShader, "lensFlare", flare);
     bindSampler(*upscaleShader, "bloom", bloom);
     bindSampler(*upscaleShader, "motionVector", motionVectorTexture);

@@ -53,8 +53,11 @@ public:
 
 private:
     void specifyTarget(GLuint framebuffer, GLuint texture, int width, int height);
-    void threshold(GLuint source, int bloom);
+    // Each pass is timed under its name when a FrameProfiler is attached.
+    void threshold(const char* pass, GLuint source, int bloom);
+    void drawFeatures();
     // Ping-pongs between blurFramebuffers[pair] and [pair + 1]; returns the texture written last.
-    GLuint blur(int pair, GLuint source, int draws);
+    GLuint blur(const char* pass, int pair, GLuint source, int draws);
+    void composite(GLuint scene, GLuint flare, GLuint bloom, GLuint motionVectorTexture);
     void deleteObjects();
 };

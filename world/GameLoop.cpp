@@ -1,6 +1,7 @@
 #include "world/GameLoop.h"
 
 #include "app/DemoWindow.h"
+#include "app/PassTimer.h"
 #include "world/Camera.h"
 #include "world/World.h"
 
@@ -45,8 +46,14 @@ void GameLoop::scriptedFrame()
 {
     time = time + timeStep;
     window->clear();
-    runScript();
-    world->renderShadowCubeMap();
+    {
+        PassTimer timer("script", PassTimer::Clock::Host);
+        runScript();
+    }
+    {
+        PassTimer timer("shadow cube");
+        world->renderShadowCubeMap();
+    }
     world->render(timeStep);
 }
 

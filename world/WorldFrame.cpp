@@ -1,5 +1,6 @@
 #include "world/World.h"
 
+#include "app/PassTimer.h"
 #include "app/RenderTarget.h"
 #include "effects/Background.h"
 #include "world/Camera.h"
@@ -16,13 +17,18 @@ void World::render(float)
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (background) {
+        PassTimer timer("backdrop");
         background->draw();
     }
     if (terrain) {
+        PassTimer timer("terrain");
         terrain->draw();
     }
-    for (const auto& object : objects) {
-        object->draw();
+    {
+        PassTimer timer("objects");
+        for (const auto& object : objects) {
+            object->draw();
+        }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     postProcessing.render(sceneTextures, sceneTextures[2]);

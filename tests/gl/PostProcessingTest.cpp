@@ -1,3 +1,4 @@
+#include "app/FrameProfiler.h"
 #include "app/RenderTarget.h"
 #include "app/ShaderSource.h"
 #include "app/Texture.h"
@@ -414,6 +415,34 @@ TEST_F(PostProcessingGL, BlurAlternatesItsAxisAndTheCompositeReadsTheLastWritten
     EXPECT_EQ(window[centre + 2], 0);
     EXPECT_NEAR(readTexture(chain->blurTextures[1], width, height)[0].r, 29.0f, 0.01f);
     EXPECT_NEAR(readTexture(chain->blurTextures[3], width, height)[0].r, 19.0f, 0.01f);
+}
+
+TEST_F(PostProcessingGL, AnAttachedProfilerTimesEachPassOncePerFrameWithoutChangingThePicture)
+{
+    chain->setup(width, height);
+    const Image lit = dimSquare();
+    const Image glow = field(glm::vec3(0.5f));
+    const Image motion = field(glm::vec3(0.01f, 0.0f, 0.0f));
+    renderScene(lit, glow, motion);
+    const std::vector<unsigned char> unprofiled = readWindow();
+
+    FrameProfiler profiler;
+    profiler.attach();
+    for (int frame = 0; frame < 2; ++frame) {
+        renderScene(lit, glow, motion);
+        profiler.endFrame();
+    }
+    profiler.detach();
+    EXPECT_TRUE(readWindow() == unprofiled);
+
+    std::vector<std::string> names;
+    for (const FrameProfiler::Pass& pass : profiler.passes()) {
+        names.push_back(pass.name);
+        EXPECT_TRUE(pass.gpu) << pass.name;
+        EXPECT_EQ(pass.milliseconds.size(), 2u) << pass.name;
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"post/flare threshold", "post/flare features", "post/flare blur",
+                                               "post/bloom threshold", "post/bloom blur", "post/composite"}));
 }
 
 TEST_F(PostProcessingGL, RenderKeepsTheCallersViewport)
