@@ -1,0 +1,155 @@
+// frame_bench [width height [last frame]]: plays the scripted run from frame 1 to the last frame
+// through the real start-up, World and GameLoop at the given window size, with the due frames
+// back to back instead of through the 60 Hz gate, and prints the median time of every timed pass,
+// of the whole frame and of the floor measured beside it. Runs from the build folder.
+#include "app/FrameProfiler.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "tools/bench/FloorPasses.h"
+#include "world/GameLoop.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One floor sample every few frames keeps the floor and the frame in the same minute of a
+// shared machine, whose speed drifts, at a small cost in run time.
+constexpr int kFloorEvery = 4;
+
+double milliseconds(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
+}
+
+std::string loadAverage()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+// "post/composite" belongs to the group "post"; a name without a slash to none.
+std::string groupOf(const std::string& pass)
+{
+    size_t slash = pass.find('/');
+    return slash == std::string::npos ? std::string() : pass.substr(0, slash);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    const Clock::time_point processStart = Clock::now();
+    if (argc != 1 && argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s [width height [last frame]]\n", argv[0]);
+        return 2;
+    }
+    const int width = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int height = argc > 2 ? std::atoi(argv[2]) : 800;
+    const int lastFrame = argc > 3 ? std::atoi(argv[3]) : 120;
+    if (width <= 0 || height <= 0 || lastFrame < 2) {
+        std::fprintf(stderr, "width and height must be positive and the last frame at least 2\n");
+        return 2;
+    }
+
+    loadSettings();
+    settings::windowWidth = width;
+    settings::windowHeight = height;
+    GameLoop loop;
+    if (!startUp(loop)) {
+        return 1;
+    }
+
+    std::vector<double> frames, untimed, floors;
+    double firstFrameSeconds = 0.0;
+    std::vector<FrameProfiler::Pass> passes;
+    {
+        FrameProfiler profiler;
+        std::unique_ptr<FloorPasses> floor;
+        loop.start();
+        for (int frame = 1; frame <= lastFrame; ++frame) {
+            // Every other frame is profiled; the timers' own cost stays out of the whole frame.
+            const bool profiled = frame % 2 == 0;
+            if (profiled) {
+                profiler.attach();
+            }
+            const Clock::time_point begin = Clock::now();
+            loop.dueFrame();
+            glFinish();
+            const Clock::time_point end = Clock::now();
+            profiler.detach();
+            if (profiled) {
+                untimed.push_back(milliseconds(end - begin) - profiler.endFrame());
+            } else {
+                frames.push_back(milliseconds(end - begin));
+            }
+            if (frame == 1) {
+                firstFrameSeconds = milliseconds(end - processStart) / 1000.0;
+                floor = std::make_unique<FloorPasses>(width, height);
+            }
+            if (frame % kFloorEvery == 1 || frame == lastFrame) {
+                floors.push_back(floor->measure());
+            }
+        }
+        passes = profiler.passes();
+    }
+    const double floorMs = percentile(floors, 0.5);
+    const double frameMs = percentile(frames, 0.5);
+
+    std::printf("frame_bench %d x %d, frames 1 to %d, %u cores, load average %s\n", width, height, lastFrame,
+                std::thread::hardware_concurrency(), loadAverage().c_str());
+    std::printf("%-24s %5s %10s %10s %8s\n", "pass", "clock", "median ms", "p90 ms", "floors");
+    std::string group;
+    double groupMs = 0.0;
+    auto closeGroup = [&] {
+        if (!group.empty()) {
+            std::printf("%-24s %5s %10.2f %10s %8.3f\n", (group + " (sum)").c_str(), "gpu", groupMs, "", groupMs / floorMs);
+        }
+        group.clear();
+        groupMs = 0.0;
+    };
+    for (const FrameProfiler::Pass& pass : passes) {
+        if (groupOf(pass.name) != group) {
+            closeGroup();
+            group = groupOf(pass.name);
+        }
+        const double median = percentile(pass.milliseconds, 0.5);
+        groupMs += median;
+        std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", pass.name.c_str(), pass.gpu ? "gpu" : "host", median,
+                    percentile(pass.milliseconds, 0.9), median / floorMs);
+    }
+    closeGroup();
+    std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", "untimed rest of frame", "wall", percentile(untimed, 0.5),
+                percentile(untimed, 0.9), percentile(untimed, 0.5) / floorMs);
+    std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", "whole frame", "wall", frameMs, percentile(frames, 0.9),
+                frameMs / floorMs);
+    std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", "floor (54 passes)", "wall", floorMs, percentile(floors, 0.9), 1.0);
+    std::printf("frame / floor: %.2f (floor samples: %zu, from %.1f to %.1f ms)\n", frameMs / floorMs, floors.size(),
+                percentile(floors, 0.0), percentile(floors, 1.0));
+    std::printf("first frame on screen: %.2f s after start\n", firstFrameSeconds);
+    glfwTerminate();
+    return 0;
+}
