@@ -596,6 +596,50 @@ TEST_F(PostProcessingGL, MeaninglessMotionVectorsLeaveTheSceneSharp)
     }
 }
 
+// The bloom of one bright texel shows the blur's own shape: a Gaussian, as wide across as down
+// and along the diagonals, centred on the texel, without rings.
+TEST_F(PostProcessingGL, BloomOfOneTexelIsARoundGaussianCentredOnIt)
+{
+    chain->setup(width, height);
+    const int cx = 300, cy = 250;
+    Image glow = field(glm::vec3(0.0f));
+    glow[static_cast<size_t>(cy * width + cx)] = glm::vec3(4.0f);
+    renderScene(field(glm::vec3(0.0f)), glow, field(glm::vec3(0.0f)));
+    const Image bloom = readTexture(chain->blurTextures[2], width, height);
+    auto at = [&](int dx, int dy) { return bloom[static_cast<size_t>((cy + dy) * width + cx + dx)].r; };
+
+    double total = 0.0, mx = 0.0, my = 0.0, vx = 0.0, vy = 0.0;
+    for (int dy = -40; dy <= 40; ++dy) {
+        for (int dx = -40; dx <= 40; ++dx) {
+            const double v = at(dx, dy);
+            total += v;
+            mx += v * dx;
+            my += v * dy;
+            vx += v * dx * dx;
+            vy += v * dy * dy;
+        }
+    }
+    mx /= total;
+    my /= total;
+    const double sigmaX = std::sqrt(vx / total - mx * mx);
+    const double sigmaY = std::sqrt(vy / total - my * my);
+    EXPECT_NEAR(mx, 0.0, 0.05);
+    EXPECT_NEAR(my, 0.0, 0.05);
+    EXPECT_NEAR(sigmaX, sigmaY, 0.1);
+    // Twenty draws: wide enough to read as a glow, narrow enough to stay with its source.
+    EXPECT_GT(sigmaX, 6.5);
+    EXPECT_LT(sigmaX, 9.0);
+
+    const double sigma = (sigmaX + sigmaY) / 2.0;
+    const double peak = total / (2.0 * 3.14159265 * sigma * sigma);
+    for (int dy = -25; dy <= 25; ++dy) {
+        for (int dx = -25; dx <= 25; ++dx) {
+            const double gaussian = peak * std::exp(-(dx * dx + dy * dy) / (2.0 * sigma * sigma));
+            ASSERT_NEAR(at(dx, dy), gaussian, 0.15 * peak) << dx << ", " << dy;
+        }
+    }
+}
+
 // Centroid (pixels) of the positive part of a - b.
 glm::vec2 centroidOfExcess(const Image& a, const Image& b, int w)
 {
