@@ -23,7 +23,12 @@ const float longestBlur = 0.02;
 // against the identity, or one of a point that was behind the camera); the run's fastest turn
 // moves the picture by less than a tenth of the screen per frame.
 const float farthestMove = 0.25;
+// At most this many samples along the smear, and neighbouring samples no farther apart than this
+// many pixels (each bilinear fetch spans a pixel either way), so that a short smear needs fewer;
+// a smear shorter than half a pixel cannot be seen, and such a pixel reads the scene once.
 const int motionSamples = 5;
+const float sampleSpacing = 2.0;
+const float shortestSmear = 0.5;
 const float displayGamma = 2.2;
 
 // A filmic curve (fit of the ACES reference transform): black stays black, highlights roll off.
@@ -34,20 +39,25 @@ vec3 toneMap(vec3 x)
 
 void main()
 {
-    vec2 moved = texture(motionVector, uv).xy;
+    // The chain's targets have one level: explicit levels spare the derivatives.
+    vec2 moved = textureLod(motionVector, uv, 0.0).xy;
     // The comparison also fails for NaN and infinity.
     vec2 motion = length(moved) <= farthestMove ? moved * shutter : vec2(0.0);
     float travel = length(motion);
     if (travel > longestBlur) {
         motion *= longestBlur / travel;
     }
+    float travelPixels = length(motion * vec2(textureSize(image, 0)));
+    int samples = travelPixels < shortestSmear ? 1 : min(motionSamples, 1 + int(ceil(travelPixels / sampleSpacing)));
+    // A software rasteriser leaves the loop as soon as no pixel of its block needs another sample.
     vec3 scene = vec3(0.0);
-    for (int i = 0; i < motionSamples; ++i) {
-        float along = float(i) / float(motionSamples - 1) - 0.5;
-        scene += texture(image, uv + motion * along).rgb;
+    for (int i = 0; i < samples; ++i) {
+        float along = samples == 1 ? 0.0 : float(i) / float(samples - 1) - 0.5;
+        scene += textureLod(image, uv + motion * along, 0.0).rgb;
     }
-    scene /= float(motionSamples);
+    scene /= float(samples);
 
-    vec3 color = scene + texture(lensFlare, uv).rgb * flareStrength + texture(bloom, uv).rgb * bloomStrength;
+    vec3 color = scene + textureLod(lensFlare, uv, 0.0).rgb * flareStrength +
+                 textureLod(bloom, uv, 0.0).rgb * bloomStrength;
     fragColor = vec4(pow(toneMap(max(color, vec3(0.0))), vec3(1.0 / displayGamma)), 1.0);
 }

@@ -596,6 +596,58 @@ TEST_F(PostProcessingGL, MeaninglessMotionVectorsLeaveTheSceneSharp)
     }
 }
 
+// A short smear turns a sharp vertical edge into an even ramp as wide as the movement; a
+// movement under half a pixel leaves it sharp.
+TEST_F(PostProcessingGL, SmearsOfEveryLengthRampASharpEdgeOverTheirLength)
+{
+    chain->setup(width, height);
+    Image lit = field(glm::vec3(0.02f));
+    for (int y = 0; y < height; ++y) {
+        for (int x = width / 2; x < width; ++x) {
+            lit[static_cast<size_t>(y * width + x)] = glm::vec3(0.3f);
+        }
+    }
+    const Image dark = field(glm::vec3(0.02f));
+    renderScene(lit, dark, field(glm::vec3(0.0f)));
+    const std::vector<unsigned char> still = readWindow();
+    auto row = [&](const std::vector<unsigned char>& image, int x) {
+        return static_cast<int>(image[static_cast<size_t>((height / 2) * width + x) * 3 + 1]);
+    };
+    const int low = row(still, width / 2 - 1);
+    const int high = row(still, width / 2);
+    ASSERT_GT(high - low, 60);
+
+    for (float pixels : {0.3f, 2.5f, 3.0f, 5.0f, 7.0f, 12.0f}) {
+        SCOPED_TRACE(std::to_string(pixels) + " pixels");
+        // The composite smears over half the frame's movement (its shutter).
+        const float moved = 2.0f * pixels / static_cast<float>(width);
+        renderScene(lit, dark, field(glm::vec3(moved, 0.0f, 0.0f)));
+        const std::vector<unsigned char> window = readWindow();
+        if (pixels < 0.5f) {
+            EXPECT_TRUE(window == still);
+            continue;
+        }
+        const int reach = static_cast<int>(std::ceil(pixels / 2.0f)) + 2;
+        EXPECT_EQ(row(window, width / 2 - reach), low);
+        EXPECT_EQ(row(window, width / 2 + reach - 1), high);
+        for (int x = width / 2 - reach; x < width / 2 + reach; ++x) {
+            ASSERT_LE(row(window, x), row(window, x + 1)) << "x " << x;
+        }
+        EXPECT_GT(row(window, width / 2 - 1), low);
+        EXPECT_LT(row(window, width / 2), high);
+        // While five samples can lie within two pixels of each other the ramp has no flat step, which
+        // samples too far apart for their bilinear reach would leave.
+        if (pixels <= 8.0f) {
+            for (int x = width / 2 - reach; x < width / 2 + reach; ++x) {
+                const int value = row(window, x);
+                if (value > low && value < high) {
+                    EXPECT_LT(value, row(window, x + 1)) << "x " << x;
+                }
+            }
+        }
+    }
+}
+
 // The bloom of one bright texel shows the blur's own shape: a Gaussian, as wide across as down
 // and along the diagonals, centred on the texel, without rings.
 TEST_F(PostProcessingGL, BloomOfOneTexelIsARoundGaussianCentredOnIt)
