@@ -692,6 +692,48 @@ TEST_F(PostProcessingGL, BloomOfOneTexelIsARoundGaussianCentredOnIt)
     }
 }
 
+// Glare well above the flare threshold makes ghosts on the far side of the image centre, one for
+// each of the two ghosts, at the points whose mirrored sources it lies on.
+TEST_F(PostProcessingGL, GlareMakesBothGhostsMirroredThroughTheCentre)
+{
+    chain->setup(width, height);
+    struct Case {
+        glm::vec2 spot;
+    };
+    for (const Case& c : {Case{{0.3f, 0.5f}}, Case{{0.5f, 0.42f}}, Case{{0.4f, 0.6f}}}) {
+        SCOPED_TRACE(std::to_string(c.spot.x) + ", " + std::to_string(c.spot.y));
+        Image lit = field(glm::vec3(0.02f));
+        const glm::vec2 spotPixel = c.spot * glm::vec2(width, height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (glm::length(glm::vec2(x, y) + 0.5f - spotPixel) <= 6.0f) {
+                    lit[static_cast<size_t>(y * width + x)] = glm::vec3(40.0f);
+                }
+            }
+        }
+        renderScene(lit, field(glm::vec3(0.02f)), field(glm::vec3(0.0f)));
+        const Image features = readTexture(chain->featureTexture, width, height);
+        // Ghost i at p reads p + (centre - p) * 3i, so the spot shows at p = (3i centre - spot) / (3i - 1).
+        for (int ghost = 1; ghost <= 2; ++ghost) {
+            const float k = 3.0f * static_cast<float>(ghost);
+            const glm::vec2 expected = (k * glm::vec2(0.5f) - c.spot) / (k - 1.0f) * glm::vec2(width, height);
+            glm::vec2 sum(0.0f);
+            float energy = 0.0f;
+            // Ghost 2 stands close to the centre and to ghost 1: a small window keeps them apart.
+            const float window = 6.0f;
+            for (int y = static_cast<int>(expected.y - window); y <= static_cast<int>(expected.y + window); ++y) {
+                for (int x = static_cast<int>(expected.x - window); x <= static_cast<int>(expected.x + window); ++x) {
+                    const glm::vec3 v = features[static_cast<size_t>(y * width + x)];
+                    sum += (v.r + v.g + v.b) * (glm::vec2(x, y) + 0.5f);
+                    energy += v.r + v.g + v.b;
+                }
+            }
+            ASSERT_GT(energy, 1.0f) << "ghost " << ghost;
+            EXPECT_LT(glm::length(sum / energy - expected), 1.5f) << "ghost " << ghost;
+        }
+    }
+}
+
 // Centroid (pixels) of the positive part of a - b.
 glm::vec2 centroidOfExcess(const Image& a, const Image& b, int w)
 {
