@@ -25,10 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// One floor sample every few frames keeps the floor and the frame in the same minute of a
-// shared machine, whose speed drifts, at a small cost in run time.
-constexpr int kFloorEvery = 4;
-
 double milliseconds(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -83,7 +79,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::vector<double> frames, untimed, floors;
+    std::vector<double> frames, untimed, floors, ratios;
     double firstFrameSeconds = 0.0;
     std::vector<FrameProfiler::Pass> passes;
     {
@@ -101,17 +97,17 @@ int main(int argc, char** argv)
             glFinish();
             const Clock::time_point end = Clock::now();
             profiler.detach();
-            if (profiled) {
-                untimed.push_back(milliseconds(end - begin) - profiler.endFrame());
-            } else {
-                frames.push_back(milliseconds(end - begin));
-            }
             if (frame == 1) {
                 firstFrameSeconds = milliseconds(end - processStart) / 1000.0;
                 floor = std::make_unique<FloorPasses>(width, height);
             }
-            if (frame % kFloorEvery == 1 || frame == lastFrame) {
+            if (profiled) {
+                untimed.push_back(milliseconds(end - begin) - profiler.endFrame());
+            } else {
+                // The floor right after the frame it is compared with, so that both see the same load.
+                frames.push_back(milliseconds(end - begin));
                 floors.push_back(floor->measure());
+                ratios.push_back(frames.back() / floors.back());
             }
         }
         passes = profiler.passes();
@@ -147,8 +143,10 @@ int main(int argc, char** argv)
     std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", "whole frame", "wall", frameMs, percentile(frames, 0.9),
                 frameMs / floorMs);
     std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", "floor (54 passes)", "wall", floorMs, percentile(floors, 0.9), 1.0);
-    std::printf("frame / floor: %.2f (floor samples: %zu, from %.1f to %.1f ms)\n", frameMs / floorMs, floors.size(),
-                percentile(floors, 0.0), percentile(floors, 1.0));
+    // A shared machine's speed drifts within a run: each frame is divided by the floor measured
+    // right after it, and the median of those ratios is the figure.
+    std::printf("frame / floor: %.2f, median of %zu frames each over the floor next to it (p10 %.2f, p90 %.2f)\n",
+                percentile(ratios, 0.5), ratios.size(), percentile(ratios, 0.1), percentile(ratios, 0.9));
     std::printf("first frame on screen: %.2f s after start\n", firstFrameSeconds);
     glfwTerminate();
     return 0;
