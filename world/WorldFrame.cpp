@@ -13,7 +13,10 @@
 void World::render(float)
 {
     glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
-    updateSimulation();
+    {
+        PassTimer timer("physics", PassTimer::Clock::Host);
+        updateSimulation();
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFramebuffer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (background) {
