@@ -1,14 +1,15 @@
 #include "app/Settings.h"
 
 #include "app/Platform.h"
+#include "app/TextFile.h"
 
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 namespace settings {
-int windowWidth = 1000;
-int windowHeight = 800;
+int windowWidth = kDefaultWindowWidth;
+int windowHeight = kDefaultWindowHeight;
 float refreshRate = 60.0f;
 bool fullscreen = false;
 bool resizeable = false;
@@ -20,6 +21,14 @@ using namespace settings;
 
 namespace {
 
+// Far more than any settings file holds; a larger one is not a settings file.
+constexpr std::size_t kSettingsFileLimit = 16u << 20;
+
+void reportIgnored(const std::string& key, const std::string& value, const char* why)
+{
+    std::cerr << "settings.config: ignoring " << key << ": value \"" << excerpt(value) << "\" " << why << std::endl;
+}
+
 // std::stoi/std::stof throw on a value without a number; such a line keeps the
 // default and is reported once, so a typo never stops the program.
 template <typename Parse>
@@ -28,22 +37,25 @@ bool tryParse(const std::string& key, const std::string& value, Parse parse)
     try {
         parse(value);
         return true;
-    } catch (const std::exception&) {
-        std::cerr << "settings.config: ignoring " << key << ": value \"" << value
-                  << "\" holds no usable number" << std::endl;
-        return false;
+    } catch (const std::out_of_range&) {
+        reportIgnored(key, value, "is out of range");
+    } catch (const std::invalid_argument&) {
+        reportIgnored(key, value, "holds no usable number");
     }
+    return false;
 }
 
 void setSize(const std::string& key, const std::string& value, int& target)
 {
-    tryParse(key, value, [&](const std::string& v) {
-        int parsed = std::stoi(v);
-        if (parsed <= 0) {
-            throw std::out_of_range("size");
-        }
-        target = parsed;
-    });
+    int parsed = 0;
+    if (!tryParse(key, value, [&](const std::string& v) { parsed = std::stoi(v); })) {
+        return;
+    }
+    if (parsed <= 0) {
+        reportIgnored(key, value, "must be positive");
+        return;
+    }
+    target = parsed;
 }
 
 void applySetting(const std::string& key, const std::string& value)
@@ -61,7 +73,7 @@ void applySetting(const std::string& key, const std::string& value)
     } else if (key == "title") {
         windowTitle = trim(value);
     } else if (key == "gamma") {
-        tryParse(key, value, [](const std::string& v) { settings::gamma = std::stof(v); });
+        tryParse(key, value, [](const std::string& v) { settings::gamma = finiteFloat(v); });
     }
 }
 
@@ -90,21 +102,11 @@ void splitKeyValue(const std::string& line, std::string& key, std::string& value
     value = colon == std::string::npos ? line : line.substr(colon + 1);
 }
 
-void loadSettings()
+void readSettings(const std::string& text)
 {
-    std::string cwd;
-    if (!platform::workingDirectory(cwd)) {
-        platform::reportError("problems with path");
-        return;
-    }
-    std::string path = cwd + "/Resources/settings.config";
-    std::ifstream file(path);
-    if (!file.is_open()) {
-        platform::reportError("invalid path " + path);
-        return;
-    }
+    std::istringstream in(text);
     std::string line;
-    while (std::getline(file, line)) {
+    while (nextLine(in, line)) {
         if (!line.empty() && line[0] == '#') {
             std::cout << line << std::endl;
             continue;
@@ -114,4 +116,39 @@ void loadSettings()
         splitKeyValue(line, key, value);
         applySetting(key, value);
     }
+}
+
+void loadSettings()
+{
+    std::string cwd;
+    if (!platform::workingDirectory(cwd)) {
+        platform::reportError("problems with path");
+        return;
+    }
+    std::string path = cwd + "/Resources/settings.config";
+    FileContents file = readWholeFile(path, kSettingsFileLimit);
+    if (file.status == FileContents::Status::TooLarge) {
+        platform::reportError(path + " " + file.problem);
+        return;
+    }
+    if (!file.read()) {
+        platform::reportError("invalid path " + path);
+        return;
+    }
+    readSettings(file.bytes);
+}
+
+bool fitWindowSize(const SizeLimit& limit)
+{
+    const bool isDefault = windowWidth == kDefaultWindowWidth && windowHeight == kDefaultWindowHeight;
+    if (isDefault || (static_cast<unsigned>(windowWidth) <= limit.width &&
+                      static_cast<unsigned>(windowHeight) <= limit.height)) {
+        return true;
+    }
+    std::cerr << "settings.config: a window of " << windowWidth << " x " << windowHeight << " does not fit "
+              << limit.what << " (" << limit.width << " x " << limit.height << "); the window keeps its default size of "
+              << kDefaultWindowWidth << " x " << kDefaultWindowHeight << std::endl;
+    windowWidth = kDefaultWindowWidth;
+    windowHeight = kDefaultWindowHeight;
+    return false;
 }

@@ -100,12 +100,109 @@ const SettingsCase kCases[] = {
     {"NoNumberKeepsDefault", "width: wide\nheight:720\n", with([](Expected& e) { e.height = 720; }), "",
      "width: value \" wide\""},
     {"NoNumberForBoolean", "fullscreen: yes\n", {}, "", "fullscreen"},
-    {"ZeroWidthRefused", "width: 0\n", {}, "", "width"},
-    {"NegativeHeightRefused", "height:-5\n", {}, "", "height"},
+    {"ZeroWidthMustBePositive", "width: 0\n", {}, "", "ignoring width: value \" 0\" must be positive"},
+    {"NegativeHeightMustBePositive", "height:-5\n", {}, "", "ignoring height: value \"-5\" must be positive"},
+    {"WidthOutOfRange", "width: 99999999999\nheight: 700\n", with([](Expected& e) { e.height = 700; }), "",
+     "ignoring width: value \" 99999999999\" is out of range"},
+    {"GammaNanRefused", "gamma: nan\n", {}, "", "ignoring gamma: value \" nan\" holds no usable number"},
+    {"GammaInfinityRefused", "gamma: -inf\n", {}, "", "ignoring gamma: value \" -inf\" holds no usable number"},
+    // Written on Windows: the carriage returns are not part of the values, nor of the echoed comments.
+    {"WindowsLineEnds", "# display\r\nwidth: 1280\r\ntitle: My run\r\nfullscreen: 1\r\n",
+     with([](Expected& e) { e.width = 1280; e.title = "My run"; e.fullscreen = true; }), "# display\n", ""},
+    {"OnlyOneCarriageReturnDropped", "title: run\r\r\n", with([](Expected& e) { e.title = "run\r"; }), "", ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, SettingsFile, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Settings, AMegabyteValueIsCutInItsMessage)
+{
+    resetSettings();
+    TempDir dir;
+    dir.write("Resources/settings.config", "width:" + std::string(1 << 20, '9') + "\n");
+    testing::internal::CaptureStderr();
+    loadSettings();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "settings.config: ignoring width: value \"" + std::string(60, '9') +
+                       "... (1048576 characters)\" is out of range\n");
+    EXPECT_EQ(settings::windowWidth, 1000);
+}
+
+class UnreadableSettings : public ::testing::TestWithParam<TempDir::NotAFile> {};
+
+// None may hang start-up or be taken for an empty file: each is a settings file that cannot be opened.
+TEST_P(UnreadableSettings, IsReportedAsAFailedOpenAndKeepsDefaults)
+{
+    resetSettings();
+    TempDir dir;
+    dir.place("Resources/settings.config", GetParam());
+    testing::internal::CaptureStdout();
+    loadSettings();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR: invalid path " + dir.path().string() + "/Resources/settings.config\n");
+    EXPECT_EQ(settings::windowWidth, 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, UnreadableSettings,
+                         ::testing::Values(TempDir::NotAFile::Directory, TempDir::NotAFile::Pipe,
+                                           TempDir::NotAFile::LinkToDevZero),
+                         [](const auto& info) { return std::string(TempDir::describe(info.param)); });
+
+TEST(Settings, AFileOfManyMegabytesIsNotRead)
+{
+    resetSettings();
+    TempDir dir;
+    dir.writeSparse("Resources/settings.config", 17u << 20);
+    testing::internal::CaptureStdout();
+    loadSettings();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ERROR: " + dir.path().string() + "/Resources/settings.config is larger than 16777216 bytes\n");
+}
+
+struct FitCase {
+    const char* name;
+    int width, height;
+    SizeLimit limit;
+    bool kept;
+    const char* message;
+};
+
+class WindowFit : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(WindowFit, ARefusedSizeFallsBackToTheDefaultAndNamesTheSettingsFile)
+{
+    const FitCase& c = GetParam();
+    resetSettings();
+    settings::windowWidth = c.width;
+    settings::windowHeight = c.height;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(fitWindowSize(c.limit), c.kept);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+    EXPECT_EQ(settings::windowWidth, c.kept ? c.width : 1000);
+    EXPECT_EQ(settings::windowHeight, c.kept ? c.height : 800);
+}
+
+const SizeLimit kScreen{1920, 1080, "the screen"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, WindowFit,
+    ::testing::Values(
+        FitCase{"Fits", 1280, 720, kScreen, true, ""}, FitCase{"ExactlyTheLimit", 1920, 1080, kScreen, true, ""},
+        FitCase{"OneByOne", 1, 1, kScreen, true, ""},
+        FitCase{"Huge", 100000, 100000, kScreen, false,
+                "settings.config: a window of 100000 x 100000 does not fit the screen (1920 x 1080); the window "
+                "keeps its default size of 1000 x 800\n"},
+        FitCase{"TooWide", 100000, 256, kScreen, false,
+                "settings.config: a window of 100000 x 256 does not fit the screen (1920 x 1080); the window keeps "
+                "its default size of 1000 x 800\n"},
+        FitCase{"TooTall", 1000, 1081, kScreen, false,
+                "settings.config: a window of 1000 x 1081 does not fit the screen (1920 x 1080); the window keeps "
+                "its default size of 1000 x 800\n"},
+        FitCase{"BeyondTheContext", 8192, 8192, SizeLimit{4096, 4096, "the context's maximum texture size"}, false,
+                "settings.config: a window of 8192 x 8192 does not fit the context's maximum texture size (4096 x "
+                "4096); the window keeps its default size of 1000 x 800\n"},
+        FitCase{"DefaultIsKeptEvenOnASmallScreen", 1000, 800, SizeLimit{800, 600, "the screen"}, true, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Settings, MissingFileNamesThePathAndKeepsDefaults)
 {
