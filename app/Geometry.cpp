@@ -2,14 +2,17 @@
 
 #include "app/Globals.h"
 #include "app/Platform.h"
+#include "app/TextFile.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
 
 namespace {
+
+// Far more than any model of the run; a larger file is refused before it is read.
+constexpr std::size_t kModelFileLimit = 256u << 20;
 
 // The records of one file read so far, and the bounds, which start at the origin.
 struct ObjRecords {
@@ -38,9 +41,9 @@ public:
         }
         for (size_t i = 0; i < count; ++i) {
             try {
-                out[i] = std::stof(words[i + 1]);
+                out[i] = finiteFloat(words[i + 1]);
             } catch (const std::logic_error&) {
-                return skip("\"" + words[i + 1] + "\" is no usable number");
+                return skip("\"" + excerpt(words[i + 1]) + "\" is no usable number");
             }
         }
         return true;
@@ -55,17 +58,18 @@ public:
         for (int i = 0; i < 3; ++i) {
             const std::string& reference = words[static_cast<size_t>(i) + 1];
             std::vector<std::string> pieces = split(reference, '/');
+            const std::string quoted = "reference \"" + excerpt(reference) + "\"";
             size_t p = 0;
             size_t t = 0;
             size_t n = 0;
             if (!pick(pieces, 0, records.positions.size(), p)) {
-                return skip("reference \"" + reference + "\" names no position read so far");
+                return skip(quoted + " names no position read so far");
             }
             if (!records.uvs.empty() && !pick(pieces, 1, records.uvs.size(), t)) {
-                return skip("reference \"" + reference + "\" names no texture coordinate read so far");
+                return skip(quoted + " names no texture coordinate read so far");
             }
             if (!pick(pieces, 2, records.normals.size(), n)) {
-                return skip("reference \"" + reference + "\" names no normal read so far");
+                return skip(quoted + " names no normal read so far");
             }
             corners[i].position = records.positions[p];
             corners[i].normal = records.normals[n];
@@ -93,7 +97,7 @@ private:
 
     bool skip(const std::string& why) const
     {
-        std::cerr << path << ":" << number << ": skipped \"" << words[0] << "\" record: " << why << std::endl;
+        std::cerr << path << ":" << number << ": skipped \"" << excerpt(words[0]) << "\" record: " << why << std::endl;
         return false;
     }
 
@@ -171,20 +175,30 @@ void Geometry::loadObj(std::string path, std::vector<Vertex>& vertices, std::vec
         return;
     }
     std::string fullPath = cwd + "/Resources" + path;
-    std::ifstream file(fullPath);
-    if (!file.good()) {
+    FileContents file = readWholeFile(fullPath, kModelFileLimit);
+    if (file.status == FileContents::Status::TooLarge) {
+        std::cerr << fullPath << " " << file.problem << std::endl;
+        return;
+    }
+    if (!file.read()) {
         std::cerr << "PATH DOES NOT WORK: " << fullPath << std::endl;
         return;
     }
+    readObj(file.bytes, fullPath, vertices, indices, extents);
+}
 
+void Geometry::readObj(const std::string& text, const std::string& path, std::vector<Vertex>& vertices,
+                       std::vector<uint16_t>& indices, glm::vec3& extents)
+{
+    std::istringstream in(text);
     ObjRecords records;
-    std::string text;
+    std::string line;
     size_t number = 0;
-    while (std::getline(file, text)) {
+    while (nextLine(in, line)) {
         ++number;
-        std::vector<std::string> words = wordsOf(text);
+        std::vector<std::string> words = wordsOf(line);
         if (!words.empty()) {
-            readLine(ObjLine(fullPath, number, std::move(words)), records, vertices, indices);
+            readLine(ObjLine(path, number, std::move(words)), records, vertices, indices);
         }
     }
     extents = records.max - records.min;

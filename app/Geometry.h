@@ -14,6 +14,9 @@ public:
     // (box from the origin to the model's far corners) only when the file could be read.
     static void loadObj(std::string path, std::vector<Vertex>& vertices, std::vector<uint16_t>& indices,
                         glm::vec3& extents);
+    // The same for the text of an OBJ file; `path` names the file in messages.
+    static void readObj(const std::string& text, const std::string& path, std::vector<Vertex>& vertices,
+                        std::vector<uint16_t>& indices, glm::vec3& extents);
 
     MeshData player;
     MeshData rock;

@@ -4,13 +4,17 @@
 #include "app/Material.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
+#include "app/TextFile.h"
 
-#include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
+
+// Far more than any materials file holds; a larger one is not a materials file.
+constexpr std::size_t kMaterialsFileLimit = 16u << 20;
 
 // A numeric value without a number would make std::stof throw; the field then keeps its
 // value and the line is reported, so one typo does not lose the rest of the file.
@@ -21,8 +25,8 @@ void storeNumber(const std::string& path, size_t lineNumber, const std::string& 
     try {
         store();
     } catch (const std::logic_error&) {
-        std::cerr << path << ":" << lineNumber << ": no usable number for " << key << " in \"" << line
-                  << "\"; the value is left unchanged" << std::endl;
+        std::cerr << path << ":" << lineNumber << ": no usable number for " << key << " in \""
+                  << excerpt(line) << "\"; the value is left unchanged" << std::endl;
     }
 }
 
@@ -40,16 +44,16 @@ void applyKeyLine(Material& pending, const std::string& path, size_t lineNumber,
     } else if (key == "color") {
         number([&] { pending.color = parseVec3(value); });
     } else if (key == "roughness") {
-        number([&] { pending.roughness = std::stof(value); });
+        number([&] { pending.roughness = finiteFloat(value); });
     } else if (key == "metallic") {
-        number([&] { pending.metallic = std::stof(value); });
+        number([&] { pending.metallic = finiteFloat(value); });
     }
 }
 
-void commit(Material& pending)
+void commit(Material& pending, MaterialMap& registry)
 {
     auto material = std::make_shared<Material>(pending);
-    materialMap.emplace(material->name, material);
+    registry.emplace(material->name, material);
     pending = Material{};
 }
 
@@ -65,7 +69,7 @@ glm::vec3 parseVec3(std::string value)
         if (comma != std::string::npos) {
             rest = rest.substr(comma + 1);
         }
-        result[i] = std::stof(piece);
+        result[i] = finiteFloat(piece);
     }
     return result;
 }
@@ -78,22 +82,32 @@ int loadMaterials()
         return 1;
     }
     std::string path = cwd + "/Resources/materials.dat";
-    std::ifstream file(path);
-    if (!file.good()) {
+    FileContents file = readWholeFile(path, kMaterialsFileLimit);
+    if (file.status == FileContents::Status::TooLarge) {
+        platform::reportError(path + " " + file.problem);
+        return 1;
+    }
+    if (!file.read()) {
         platform::reportError("invalid path " + path);
         return 1;
     }
+    readMaterials(file.bytes, path, materialMap);
+    return 0;
+}
 
+void readMaterials(const std::string& text, const std::string& path, MaterialMap& registry)
+{
+    std::istringstream in(text);
     bool started = false;
     Material pending;
     std::string line;
     size_t lineNumber = 0;
-    while (std::getline(file, line)) {
+    while (nextLine(in, line)) {
         ++lineNumber;
         if (!line.empty() && line[0] == '#') {
             std::cout << "new material: " << line << std::endl;
             if (started) {
-                commit(pending);
+                commit(pending, registry);
             }
             started = true;
             continue;
@@ -101,7 +115,6 @@ int loadMaterials()
         applyKeyLine(pending, path, lineNumber, line);
     }
     if (started) {
-        commit(pending);
+        commit(pending, registry);
     }
-    return 0;
 }

@@ -23,7 +23,7 @@ Material rough(std::string name, float roughness)
 
 struct MaterialsCase {
     const char* name;
-    const char* file;
+    std::string file;
     std::vector<Material> registered;
     const char* stdoutText;
     // Each entry must appear in its own line of standard error, in this order.
@@ -140,6 +140,17 @@ const MaterialsCase kCases[] = {
       ":5: no usable number for metallic in \"metallic\"",
       ":6: no usable number for color in \"color: 1,,2\"",
       ":7: no usable number for F0 in \"F0: 1e99\""}},
+    {"NanAndInfinityRefused",
+     "#\nname: m\nroughness: nan\nmetallic: inf\ncolor: 1, nan, 0\nF0: -inf\nroughness: 0.5\n",
+     {material("m", glm::vec3(0.0f), glm::vec3(0.0f), 0.5f, 0.0f)}, "new material: #\n",
+     {":3: no usable number for roughness in \"roughness: nan\"", ":4: no usable number for metallic in \"metallic: inf\"",
+      ":5: no usable number for color in \"color: 1, nan, 0\"", ":6: no usable number for F0 in \"F0: -inf\""}},
+    // Written on Windows: "snow", not "snow\r", is the name the spawners ask for.
+    {"WindowsLineEnds", "# snow\r\nname: snow\r\nroughness: 0.9\r\ncolor: 1, 0.5\r\n#\r\nname: ice\r\n",
+     {material("snow", glm::vec3(0.0f), glm::vec3(1.0f, 0.5f, 0.5f), 0.9f, 0.0f), rough("ice", 0.0f)},
+     "new material: # snow\nnew material: #\n", {}},
+    {"LongLineCutInItsMessage", "#\nname: m\nroughness: " + std::string(1000, 'x') + "\n", {rough("m", 0.0f)},
+     "new material: #\n", {":3: no usable number for roughness in \"roughness: " + std::string(49, 'x') + "... (1011 characters)\""}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, MaterialsFile, ::testing::ValuesIn(kCases),
@@ -160,6 +171,26 @@ TEST(Materials, MissingFileNamesThePathAndLeavesTheRegistry)
     EXPECT_EQ(materialMap.at("kept"), kept);
     materialMap.clear();
 }
+
+class UnreadableMaterials : public ::testing::TestWithParam<TempDir::NotAFile> {};
+
+TEST_P(UnreadableMaterials, IsReportedAsAFailedOpen)
+{
+    materialMap.clear();
+    TempDir dir;
+    dir.place("Resources/materials.dat", GetParam());
+
+    Loaded run = load();
+
+    EXPECT_EQ(run.result, 1);
+    EXPECT_EQ(run.out, "ERROR: invalid path " + dir.path().string() + "/Resources/materials.dat\n");
+    EXPECT_TRUE(materialMap.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, UnreadableMaterials,
+                         ::testing::Values(TempDir::NotAFile::Directory, TempDir::NotAFile::Pipe,
+                                           TempDir::NotAFile::LinkToDevZero),
+                         [](const auto& info) { return std::string(TempDir::describe(info.param)); });
 
 TEST(Materials, UnreadableWorkingDirectoryReportsAndReturnsOne)
 {
@@ -206,7 +237,7 @@ TEST(Materials, ParseVec3RepeatsTheLastComponentAndIgnoresAFourth)
     for (const Vec3Case& c : cases) {
         EXPECT_EQ(parseVec3(c.text), c.expected) << c.text;
     }
-    for (const char* empty : {"1,,2", "1,2,", "", "x"}) {
+    for (const char* empty : {"1,,2", "1,2,", "", "x", "nan", "1, inf, 0"}) {
         EXPECT_THROW(parseVec3(empty), std::invalid_argument) << empty;
     }
 }

@@ -168,6 +168,12 @@ const ObjCase kCases[] = {
      {vertex({2, 2, 2}, kUp), vertex({2, 2, 2}, kUp), vertex({2, 2, 2}, kUp)},
      {2, 2, 2},
      {1, 2, 3, 4, 5, 6}},
+    {"NanAndInfinityRefused",
+     "v nan 0 0\nv 1 inf 0\nv 0 0 -infinity\nvn nan 1 0\nvt 0.5 inf\nv 1 1 1\nvn 0 1 0\nf 1//1 1//1 1//1\n",
+     {1, 1, 1},
+     {vertex({1, 1, 1}, kUp), vertex({1, 1, 1}, kUp), vertex({1, 1, 1}, kUp)},
+     {1, 1, 1},
+     {1, 2, 3, 4, 5}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, ObjFile, ::testing::ValuesIn(kCases),
@@ -209,6 +215,49 @@ TEST(Obj, SecondLoadAppendsAndTakesTheSecondFilesExtents)
     EXPECT_EQ(vertices[3].position, glm::vec3(1, 2, 3));
     EXPECT_EQ(vertices[3].normal, glm::vec3(1, 0, 0));
     EXPECT_EQ(extents, glm::vec3(1, 2, 3));
+}
+
+TEST(Obj, ALongWordIsCutInItsMessage)
+{
+    TempDir dir;
+    dir.write("Resources/models/m.obj", "v 1 2 " + std::string(100000, 'a') + "\n");
+    Loaded run = load("/models/m.obj");
+    EXPECT_EQ(run.err, dir.path().string() + "/Resources/models/m.obj:1: skipped \"v\" record: \"" +
+                           std::string(60, 'a') + "... (100000 characters)\" is no usable number\n");
+}
+
+class UnreadableModel : public ::testing::TestWithParam<TempDir::NotAFile> {};
+
+// A model that cannot be had is reported as a failed open and leaves the lists alone; none may hang.
+TEST_P(UnreadableModel, IsReportedAsAFailedOpen)
+{
+    TempDir dir;
+    dir.place("Resources/models/m.obj", GetParam());
+    std::vector<Vertex> vertices(1);
+    std::vector<uint16_t> indices{4};
+    glm::vec3 extents(5.0f);
+    testing::internal::CaptureStderr();
+    Geometry::loadObj("/models/m.obj", vertices, indices, extents);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "PATH DOES NOT WORK: " + dir.path().string() + "/Resources/models/m.obj\n");
+    EXPECT_EQ(vertices.size(), 1u);
+    EXPECT_EQ(indices, std::vector<uint16_t>{4});
+    EXPECT_EQ(extents, glm::vec3(5.0f));
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, UnreadableModel,
+                         ::testing::Values(TempDir::NotAFile::Directory, TempDir::NotAFile::Pipe,
+                                           TempDir::NotAFile::LinkToDevZero, TempDir::NotAFile::DanglingLink),
+                         [](const auto& info) { return std::string(TempDir::describe(info.param)); });
+
+TEST(Obj, AModelOfHundredsOfMegabytesIsNotRead)
+{
+    TempDir dir;
+    dir.writeSparse("Resources/models/m.obj", 300u << 20);
+    Loaded run = load("/models/m.obj");
+    EXPECT_EQ(run.err, dir.path().string() + "/Resources/models/m.obj is larger than 268435456 bytes\n");
+    EXPECT_TRUE(run.vertices.empty());
+    EXPECT_EQ(run.extents, glm::vec3(-7.0f));
 }
 
 TEST(Obj, MissingFileLeavesTheOutParametersAlone)
