@@ -4,6 +4,7 @@
 #include "app/Shader.h"
 #include "app/ShaderSource.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <iostream>
@@ -33,6 +34,57 @@ void declareFeedbackVaryings(const std::string& program, GLuint id)
         if (program == entry.program) {
             glTransformFeedbackVaryings(id, static_cast<GLsizei>(entry.names.size()), entry.names.data(),
                                         GL_INTERLEAVED_ATTRIBS);
+        }
+    }
+}
+
+// The stages that the system's use of a program needs, with the postfix of the file that gives each.
+struct Stage {
+    GLenum type;
+    const char* name;
+    const char* postfix;
+};
+
+const Stage vertexStage{GL_VERTEX_SHADER, "vertex", "vs"};
+const Stage fragmentStage{GL_FRAGMENT_SHADER, "fragment", "frag"};
+const Stage geometryStage{GL_GEOMETRY_SHADER, "geometry", "gm"};
+const Stage tessEvalStage{GL_TESS_EVALUATION_SHADER, "tessellation evaluation", "tes"};
+const Stage computeStage{GL_COMPUTE_SHADER, "compute", "cs"};
+
+struct RequiredStages {
+    const char* program;
+    std::vector<Stage> stages;
+};
+
+// A program that lacks one of these still links, and then draws nothing: a black window without a word.
+const std::array<RequiredStages, 13> requiredStages{{
+    {"terrain", {vertexStage, tessEvalStage, fragmentStage}},
+    {"shadowmap", {vertexStage, geometryStage}},
+    {"background", {vertexStage, fragmentStage}},
+    {"cook_torrance", {vertexStage, fragmentStage}},
+    {"TextVertexShader", {vertexStage, fragmentStage}},
+    {"downsampler", {vertexStage, fragmentStage}},
+    {"featureGeneration", {vertexStage, fragmentStage}},
+    {"blur", {vertexStage, fragmentStage}},
+    {"upscale", {vertexStage, fragmentStage}},
+    {"particlesystem_begin", {computeStage}},
+    {"particlesystem_2", {computeStage}},
+    {"particlesystem_crash", {computeStage}},
+    {"renderParticles", {vertexStage, fragmentStage}},
+}};
+
+void reportMissingStages(const std::string& folderPath, const std::string& program, GLuint id)
+{
+    for (const RequiredStages& required : requiredStages) {
+        if (program != required.program) {
+            continue;
+        }
+        std::vector<GLenum> present = attachedStages(id);
+        for (const Stage& stage : required.stages) {
+            if (std::find(present.begin(), present.end(), stage.type) == present.end()) {
+                std::cerr << "\nshader program " << program << " has no " << stage.name << " stage: " << folderPath
+                          << "/" << program << "." << stage.postfix << " is missing or did not compile" << std::endl;
+            }
         }
     }
 }
@@ -76,7 +128,7 @@ void loadShaderFile(const std::filesystem::path& entry, ShaderMap& registry)
     }
 }
 
-void linkPrograms(ShaderMap& registry)
+void linkPrograms(const std::string& folderPath, ShaderMap& registry)
 {
     for (const auto& [name, shader] : registry) {
         std::cout << "\nlinking shaderprogram " << name << std::endl;
@@ -86,8 +138,10 @@ void linkPrograms(ShaderMap& registry)
         GLint linked = 0;
         glGetProgramiv(program, GL_LINK_STATUS, &linked);
         if (linked == 0) {
+            std::cerr << "shader program " << name << " does not link:" << std::endl;
             std::cerr << programInfoLog(program) << std::endl;
         }
+        reportMissingStages(folderPath, name, program);
     }
 }
 
@@ -111,7 +165,7 @@ int loadShaderPrograms(std::string folder, ShaderMap* registry)
     if (error) {
         return unreadableFolder(folderPath, error);
     }
-    linkPrograms(*registry);
+    linkPrograms(folderPath, *registry);
     return 1;
 }
 
@@ -137,13 +191,22 @@ GLenum shaderStageFromPostfix(std::string postfix)
 
 bool compileShaderFile(GLuint shader, std::string path)
 {
-    std::string source;
-    if (!readShaderSource(path, source)) {
+    FileContents file = readShaderFile(path);
+    if (file.status == FileContents::Status::TooLarge) {
+        std::cerr << path << " " << file.problem << ": too large for a shader source" << std::endl;
+        return false;
+    }
+    if (!file.read()) {
         platform::reportError("invalid path " + path);
         return false;
     }
-    if (compileShaderSource(shader, source)) {
+    if (compileShaderSource(shader, file.bytes)) {
         return true;
+    }
+    if (shader == 0) {
+        std::cerr << path << ": its postfix names no shader stage" << std::endl;
+    } else {
+        std::cerr << path << " does not compile:" << std::endl;
     }
     std::cerr << shaderInfoLog(shader) << std::endl;
     return false;

@@ -1,9 +1,7 @@
 #include "app/ShaderSource.h"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <system_error>
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -21,20 +19,18 @@ std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getLength, PFNGLGETSHADE
 
 }
 
+FileContents readShaderFile(const std::string& path)
+{
+    return readWholeFile(path, kShaderSourceLimit);
+}
+
 bool readShaderSource(const std::string& path, std::string& source)
 {
-    // A folder opens as a stream on Linux but has no text to read.
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    FileContents file = readShaderFile(path);
+    if (!file.read()) {
         return false;
     }
-    std::ifstream file(path);
-    if (!file.is_open()) {
-        return false;
-    }
-    std::stringstream contents;
-    contents << file.rdbuf();
-    source = contents.str();
+    source = std::move(file.bytes);
     return true;
 }
 
@@ -56,4 +52,22 @@ std::string shaderInfoLog(GLuint shader)
 std::string programInfoLog(GLuint program)
 {
     return infoLog(program, glGetProgramiv, glGetProgramInfoLog);
+}
+
+std::vector<GLenum> attachedStages(GLuint program)
+{
+    GLint count = 0;
+    glGetProgramiv(program, GL_ATTACHED_SHADERS, &count);
+    std::vector<GLuint> shaders(static_cast<size_t>(std::max(count, 0)));
+    if (!shaders.empty()) {
+        glGetAttachedShaders(program, count, nullptr, shaders.data());
+    }
+    std::vector<GLenum> stages;
+    for (GLuint shader : shaders) {
+        GLint type = 0;
+        glGetShaderiv(shader, GL_SHADER_TYPE, &type);
+        stages.push_back(static_cast<GLenum>(type));
+    }
+    std::sort(stages.begin(), stages.end());
+    return stages;
 }

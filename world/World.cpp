@@ -111,7 +111,13 @@ void World::initBackground()
 void World::initHUD()
 {
     hud = std::make_shared<HUD>();
-    hud->setShader(findShader("TextVertexShader"));
+    std::shared_ptr<Shader> program = findShader("TextVertexShader");
+    if (!program) {
+        std::cerr << "HUD: no shader program \"TextVertexShader\" (Resources/shader/TextVertexShader.vs and "
+                     "TextVertexShader.frag); the closing screen shows no text"
+                  << std::endl;
+    }
+    hud->setShader(program);
 }
 
 void World::drawText(std::string text, int line, int size, int x, glm::vec3 color)

@@ -1,5 +1,6 @@
 #include "app/Shader.h"
 #include "app/ShaderLoader.h"
+#include "app/ShaderSource.h"
 #include "tests/support/GLTestContext.h"
 #include "tests/support/Process.h"
 #include "tests/support/ShaderProbe.h"
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -269,7 +271,7 @@ TEST_F(ShaderFolderGL, FailedFirstFileLeavesItsProgramUnusedAndTheNextStartsAnot
     std::string log = compileLog(vsFirst ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER, glsl::broken);
     watch.clear();
     EXPECT_FALSE(log.empty());
-    EXPECT_EQ(err, log + "\n" + notCreated);
+    EXPECT_EQ(err, folder + "/y." + failing + " does not compile:\n" + log + "\n" + notCreated);
 }
 
 TEST_F(ShaderFolderGL, LinksInKeyOrder)
@@ -326,7 +328,7 @@ TEST_P(FeedbackVaryings, AreDeclaredInterleavedForTheFourNamesOnly)
     if (!c.linked) {
         std::string log = linkLog(program);
         EXPECT_FALSE(log.empty());
-        EXPECT_EQ(err, log + "\n");
+        EXPECT_EQ(err, "shader program " + std::string(c.program) + " does not link:\n" + log + "\n");
         return;
     }
     EXPECT_EQ(err, "");
@@ -382,8 +384,8 @@ TEST_F(ShaderFolderGL, WritesEveryMessageInListingOrder)
     std::string updateLog = linkLog(programOf("update"));
 
     const std::map<std::string, std::pair<std::string, std::string>> single{
-        {"broken.frag", {"", brokenLog + "\n" + notCreated}},
-        {"readme.txt", {"", "\n" + notCreated}},
+        {"broken.frag", {"", folder + "/broken.frag does not compile:\n" + brokenLog + "\n" + notCreated}},
+        {"readme.txt", {"", folder + "/readme.txt: its postfix names no shader stage\n\n" + notCreated}},
         {"update.vs", {success("update.vs"), ""}},
         {"sub.frag", {"ERROR: invalid path " + folder + "/sub.frag\n", notCreated}},
         {"ghost.vs", {"ERROR: invalid path " + folder + "/ghost.vs\n", notCreated}},
@@ -403,12 +405,90 @@ TEST_F(ShaderFolderGL, WritesEveryMessageInListingOrder)
         }
     }
     expectedOut += "\nlinking shaderprogram ok\n\nlinking shaderprogram update\n";
-    expectedErr += updateLog + "\n";
+    expectedErr += "shader program update does not link:\n" + updateLog + "\n";
 
     EXPECT_EQ(out, expectedOut);
     EXPECT_EQ(err, expectedErr);
     EXPECT_EQ(registry.size(), 2u);
 }
+
+// None of these may hang the loader or be read without end; the folder's other files still load.
+TEST_F(ShaderFolderGL, EntriesThatAreNoSourceFilesAreRefusedAndTheRestLoads)
+{
+    write("ok.vs", glsl::vertex);
+    write("ok.frag", glsl::fragment);
+    dir.place("Resources/shader/pipe.vs", TempDir::NotAFile::Pipe);
+    dir.place("Resources/shader/zero.frag", TempDir::NotAFile::LinkToDevZero);
+    dir.writeSparse("Resources/shader/huge.vs", kShaderSourceLimit + 1);
+    load();
+
+    for (const char* file : {"pipe.vs", "zero.frag"}) {
+        EXPECT_NE(out.find("ERROR: invalid path " + folder + "/" + file + "\n"), std::string::npos) << out;
+    }
+    EXPECT_NE(err.find(folder + "/huge.vs is larger than 1048576 bytes: too large for a shader source\n" + notCreated),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(occurrences(err, notCreated), 3u);
+    EXPECT_EQ(registry.size(), 1u);
+    EXPECT_TRUE(isLinked(programOf("ok")));
+}
+
+struct StagesCase {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> files;
+    std::vector<std::string> missing;  // "program stage postfix" for each message
+};
+
+void PrintTo(const StagesCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class RequiredStages : public ShaderFolderGL, public ::testing::WithParamInterface<StagesCase> {};
+
+// A program of the system's table that lost a stage may still link, and then draws nothing at all.
+TEST_P(RequiredStages, AProgramWithoutAStageItsUseNeedsIsNamedWithTheMissingFile)
+{
+    const StagesCase& c = GetParam();
+    for (const auto& [file, source] : c.files) {
+        write(file, source);
+    }
+    load();
+
+    std::string expected;
+    for (const std::string& entry : c.missing) {
+        std::istringstream words(entry);
+        std::string program, stage, postfix;
+        words >> program >> stage >> postfix;
+        std::replace(stage.begin(), stage.end(), '_', ' ');
+        expected += "\nshader program " + program + " has no " + stage + " stage: " + folder + "/" + program + "." +
+                    postfix + " is missing or did not compile\n";
+    }
+    // Link logs may come first: what remains after them is exactly the stage messages.
+    EXPECT_EQ(err.substr(err.size() - std::min(err.size(), expected.size())), expected) << err;
+    EXPECT_EQ(occurrences(err, " has no "), c.missing.size()) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loader, RequiredStages,
+    ::testing::Values(
+        StagesCase{"UpscaleWithoutItsVertexStage", {{"upscale.frag", glsl::fragment}}, {"upscale vertex vs"}},
+        StagesCase{"TextWithoutItsFragmentStage",
+                   {{"TextVertexShader.vs", glsl::vertex}},
+                   {"TextVertexShader fragment frag"}},
+        StagesCase{"ShadowmapWithoutItsGeometryStage",
+                   {{"shadowmap.vs", glsl::vertex}, {"shadowmap.frag", glsl::fragment}},
+                   {"shadowmap geometry gm"}},
+        StagesCase{"TerrainWithoutItsTessellation",
+                   {{"terrain.vs", glsl::vertex}, {"terrain.frag", glsl::fragment}},
+                   {"terrain tessellation_evaluation tes"}},
+        StagesCase{"ParticlesAsAVertexStage", {{"particlesystem_2.vs", glsl::vertex}}, {"particlesystem_2 compute cs"}},
+        StagesCase{"CompleteProgramsSayNothing",
+                   {{"upscale.vert", glsl::vertex}, {"upscale.frag", glsl::fragment}, {"particlesystem_crash.cs",
+                                                                                      glsl::compute}},
+                   {}},
+        StagesCase{"OtherNamesNeedNothing", {{"mine.frag", glsl::fragment}}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A program already in the registry takes the folder's stages of its name and is linked with the rest.
 TEST_F(ShaderFolderGL, RegisteredProgramIsExtendedKeptAndLinked)

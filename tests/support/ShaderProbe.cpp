@@ -2,24 +2,6 @@
 
 #include <algorithm>
 
-std::vector<GLenum> attachedStages(GLuint program)
-{
-    GLint count = 0;
-    glGetProgramiv(program, GL_ATTACHED_SHADERS, &count);
-    std::vector<GLuint> shaders(static_cast<size_t>(count));
-    if (count > 0) {
-        glGetAttachedShaders(program, count, nullptr, shaders.data());
-    }
-    std::vector<GLenum> stages;
-    for (GLuint shader : shaders) {
-        GLint type = 0;
-        glGetShaderiv(shader, GL_SHADER_TYPE, &type);
-        stages.push_back(static_cast<GLenum>(type));
-    }
-    std::sort(stages.begin(), stages.end());
-    return stages;
-}
-
 bool isLinked(GLuint program)
 {
     GLint status = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/ShaderSource.h"
+
 #include <GL/glew.h>
 #include <glm/glm.hpp>
 
@@ -24,9 +26,6 @@ inline constexpr const char* geometry =
 inline constexpr const char* compute = "#version 430 core\nlayout(local_size_x = 1) in;\nvoid main() {}\n";
 inline constexpr const char* broken = "#version 430 core\nvoid main() { this is not glsl }\n";
 }
-
-// The stage types of the shaders attached to `program`, in ascending enum order.
-std::vector<GLenum> attachedStages(GLuint program);
 
 bool isLinked(GLuint program);
 
