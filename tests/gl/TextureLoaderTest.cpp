@@ -31,7 +31,8 @@ void writePng(const std::filesystem::path& file, int width, int height, int chan
     ASSERT_NE(stbi_write_png(file.c_str(), width, height, channels, pixels.data(), width * channels), 0);
 }
 
-enum class Entry { Png, TextFile, Folder };
+// Oversized: an RGB picture one texel wider than the context's maximum texture size.
+enum class Entry { Png, TextFile, Folder, Pipe, LinkToDevZero, Oversized };
 
 struct TextureCase {
     const char* name;
@@ -41,6 +42,8 @@ struct TextureCase {
     int height;
     int channels;
     bool loads;
+    // How standard error goes on after the file's path, when it does not load.
+    const char* reason;
 };
 
 void PrintTo(const TextureCase& c, std::ostream* os)
@@ -82,8 +85,10 @@ protected:
     std::string load()
     {
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         result = loadTextures();
         std::fflush(stdout);
+        err = testing::internal::GetCapturedStderr();
         return testing::internal::GetCapturedStdout();
     }
 
@@ -91,7 +96,15 @@ protected:
 
     TempDir dir;
     int result = -1;
+    std::string err;
 };
+
+GLint maxTextureSize()
+{
+    GLint size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    return size;
+}
 
 class TextureEntry : public TextureFolder, public ::testing::WithParamInterface<TextureCase> {};
 
@@ -99,12 +112,19 @@ TEST_P(TextureEntry, LoadsRgbAndRgbaAndRefusesTheRest)
 {
     const TextureCase& c = GetParam();
     std::filesystem::path file = folder() / c.file;
-    if (c.kind == Entry::Png) {
-        writePng(file, c.width, c.height, c.channels);
-    } else if (c.kind == Entry::TextFile) {
-        dir.write(std::string("Resources/textures/") + c.file, "not an image\n");
-    } else {
-        std::filesystem::create_directory(file);
+    const std::string relative = std::string("Resources/textures/") + c.file;
+    std::string reason = c.reason;
+    switch (c.kind) {
+    case Entry::Png: writePng(file, c.width, c.height, c.channels); break;
+    case Entry::TextFile: dir.write(relative, "not an image\n"); break;
+    case Entry::Folder: dir.place(relative, TempDir::NotAFile::Directory); break;
+    case Entry::Pipe: dir.place(relative, TempDir::NotAFile::Pipe); break;
+    case Entry::LinkToDevZero: dir.place(relative, TempDir::NotAFile::LinkToDevZero); break;
+    case Entry::Oversized:
+        writePng(file, maxTextureSize() + 1, 1, 3);
+        reason = "is " + std::to_string(maxTextureSize() + 1) + " x 1, more than the context's maximum texture size of " +
+                 std::to_string(maxTextureSize());
+        break;
     }
 
     std::string out = load();
@@ -121,11 +141,14 @@ TEST_P(TextureEntry, LoadsRgbAndRgbaAndRefusesTheRest)
 
     if (!c.loads) {
         EXPECT_EQ(out, directoryLine() + "\nFailed to load texture\n");
+        // The line above is the loader's own; which file it was and why come on standard error.
+        EXPECT_EQ(err, file.string() + " " + reason + "\n");
         EXPECT_TRUE(textureMap.empty());
         EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 0) << "nothing may be uploaded";
         return;
     }
     EXPECT_EQ(out, directoryLine() + "\nloaded texture " + c.file);
+    EXPECT_EQ(err, "");
     ASSERT_EQ(textureMap.size(), 1u);
     const Texture& texture = *textureMap.at(c.file);
     EXPECT_EQ(texture.name, c.file);
@@ -162,14 +185,19 @@ TEST_P(TextureEntry, LoadsRgbAndRgbaAndRefusesTheRest)
 }
 
 const TextureCase kCases[] = {
-    {"Rgb", Entry::Png, "glacier2.png", 8, 4, 3, true},
-    {"Rgba", Entry::Png, "Sky.Backdrop.PNG", 4, 8, 4, true},
+    {"Rgb", Entry::Png, "glacier2.png", 8, 4, 3, true, ""},
+    {"Rgba", Entry::Png, "Sky.Backdrop.PNG", 4, 8, 4, true, ""},
     // Rows of 15 bytes: OpenGL's default row alignment of 4 must not apply to the upload.
-    {"RgbOddWidth", Entry::Png, "odd.png", 5, 3, 3, true},
-    {"Grey", Entry::Png, "grey.png", 4, 4, 1, false},
-    {"GreyAlpha", Entry::Png, "greyalpha.png", 4, 4, 2, false},
-    {"TextFile", Entry::TextFile, "notes.txt", 0, 0, 0, false},
-    {"Subfolder", Entry::Folder, "sub", 0, 0, 0, false},
+    {"RgbOddWidth", Entry::Png, "odd.png", 5, 3, 3, true, ""},
+    {"Grey", Entry::Png, "grey.png", 4, 4, 1, false, "has 1 channel; a texture needs 3 or 4"},
+    {"GreyAlpha", Entry::Png, "greyalpha.png", 4, 4, 2, false, "has 2 channels; a texture needs 3 or 4"},
+    {"TextFile", Entry::TextFile, "notes.txt", 0, 0, 0, false, "cannot be decoded: unknown image type"},
+    {"Subfolder", Entry::Folder, "sub", 0, 0, 0, false, "is a directory"},
+    // Opening a pipe to read waits for a writer: start-up would hang for ever.
+    {"Pipe", Entry::Pipe, "pipe.png", 0, 0, 0, false, "is not a regular file"},
+    {"LinkToDevZero", Entry::LinkToDevZero, "zero.png", 0, 0, 0, false, "is not a regular file"},
+    // OpenGL would refuse the upload, and the texture be registered without an image.
+    {"WiderThanTheContextTakes", Entry::Oversized, "wide.png", 0, 0, 0, false, ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextureEntry, ::testing::ValuesIn(kCases),

@@ -1,0 +1,68 @@
+#include "app/TextureImage.h"
+
+#include <stb_image.h>
+
+#include <climits>
+
+namespace {
+
+std::string decoderReason()
+{
+    const char* reason = stbi_failure_reason();
+    return std::string("cannot be decoded: ") + (reason != nullptr ? reason : "unknown reason");
+}
+
+bool takesChannels(int channels)
+{
+    return channels == 3 || channels == 4;
+}
+
+std::string channelProblem(int channels)
+{
+    return "has " + std::to_string(channels) + (channels == 1 ? " channel" : " channels") +
+           "; a texture needs 3 or 4";
+}
+
+}
+
+void TextureImage::Free::operator()(unsigned char* decoded) const
+{
+    stbi_image_free(decoded);
+}
+
+TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
+{
+    TextureImage image;
+    if (bytes.size() > static_cast<size_t>(INT_MAX)) {
+        image.problem = "is too large to decode";
+        return image;
+    }
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int length = static_cast<int>(bytes.size());
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (stbi_info_from_memory(data, length, &width, &height, &channels) == 0) {
+        image.problem = decoderReason();
+        return image;
+    }
+    if (!takesChannels(channels)) {
+        image.problem = channelProblem(channels);
+        return image;
+    }
+    if (width > maxSide || height > maxSide) {
+        image.problem = "is " + std::to_string(width) + " x " + std::to_string(height) +
+                        ", more than the context's maximum texture size of " + std::to_string(maxSide);
+        return image;
+    }
+
+    stbi_set_flip_vertically_on_load(1);
+    image.pixels.reset(stbi_load_from_memory(data, length, &image.width, &image.height, &image.channels, 0));
+    if (!image.pixels) {
+        image.problem = decoderReason();
+    } else if (!takesChannels(image.channels)) {
+        image.problem = channelProblem(image.channels);
+        image.pixels.reset();
+    }
+    return image;
+}

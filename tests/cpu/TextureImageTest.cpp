@@ -1,0 +1,86 @@
+#include "app/TextureImage.h"
+
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+void appendBytes(void* context, void* data, int size)
+{
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<size_t>(size));
+}
+
+// A PNG whose bytes count up from `seed`, stored top row first.
+std::string png(int width, int height, int channels, unsigned char seed = 0)
+{
+    std::vector<unsigned char> pixels(static_cast<size_t>(width * height * channels));
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<unsigned char>(seed + i);
+    }
+    std::string file;
+    stbi_write_png_to_func(appendBytes, &file, width, height, channels, pixels.data(), width * channels);
+    return file;
+}
+
+struct DecodeCase {
+    const char* name;
+    std::string bytes;
+    int maxSide;
+    int channels;  // 0: refused
+    const char* problem;  // how the problem begins; the decoder words its own reasons
+};
+
+void PrintTo(const DecodeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class TextureImageDecode : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(TextureImageDecode, TakesThreeOrFourChannelsWithinTheMaximumSide)
+{
+    const DecodeCase& c = GetParam();
+    TextureImage image = TextureImage::decode(c.bytes, c.maxSide);
+    ASSERT_EQ(image.usable(), c.channels != 0) << image.problem;
+    if (c.channels == 0) {
+        EXPECT_EQ(image.problem.rfind(c.problem, 0), 0u) << image.problem;
+        EXPECT_EQ(image.data(), nullptr);
+        return;
+    }
+    EXPECT_EQ(image.problem, "");
+    EXPECT_EQ(image.channels, c.channels);
+}
+
+const std::string kRgb = png(5, 3, 3);
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TextureImageDecode,
+    ::testing::Values(
+        DecodeCase{"Rgb", kRgb, 16384, 3, ""}, DecodeCase{"Rgba", png(4, 4, 4), 16384, 4, ""},
+        DecodeCase{"SidesAtTheMaximum", png(16, 1, 3), 16, 3, ""},
+        DecodeCase{"Grey", png(4, 4, 1), 16384, 0, "has 1 channel; a texture needs 3 or 4"},
+        DecodeCase{"GreyAlpha", png(4, 4, 2), 16384, 0, "has 2 channels; a texture needs 3 or 4"},
+        DecodeCase{"WiderThanTheContextTakes", png(17, 3, 3), 16, 0,
+                   "is 17 x 3, more than the context's maximum texture size of 16"},
+        DecodeCase{"TallerThanTheContextTakes", png(3, 17, 4), 16, 0,
+                   "is 3 x 17, more than the context's maximum texture size of 16"},
+        DecodeCase{"Text", "not an image\n", 16384, 0, "cannot be decoded: unknown image type"},
+        DecodeCase{"Empty", "", 16384, 0, "cannot be decoded: unknown image type"},
+        DecodeCase{"TruncatedPicture", kRgb.substr(0, kRgb.size() / 2), 16384, 0, "cannot be decoded: "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextureImage, RowsComeBottomRowFirst)
+{
+    TextureImage image = TextureImage::decode(png(2, 3, 3, 10), 16384);
+    ASSERT_TRUE(image.usable());
+    ASSERT_EQ(image.width, 2);
+    ASSERT_EQ(image.height, 3);
+    // The picture's last row (bytes 10 + 12 .. 10 + 17) is the first row decoded.
+    std::vector<unsigned char> first(image.data(), image.data() + 6);
+    EXPECT_EQ(first, (std::vector<unsigned char>{22, 23, 24, 25, 26, 27}));
+}
+
+}
