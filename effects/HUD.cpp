@@ -2,6 +2,8 @@
 
 #include "app/Platform.h"
 #include "app/Shader.h"
+#include "app/TextFile.h"
+#include "effects/DDSImage.h"
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -19,47 +21,8 @@ GLuint fontTexture = 0;
 GLuint textVertexBuffer = 0;
 GLuint textUVBuffer = 0;
 
-constexpr size_t kHeaderSize = 124;
-
-uint32_t readLittleEndian32(const unsigned char* bytes)
-{
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-}
-
-// Bytes left between the read position and the end, so a lying header cannot make us allocate more.
-size_t bytesRemaining(std::FILE* file)
-{
-    long here = std::ftell(file);
-    if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) {
-        return 0;
-    }
-    long end = std::ftell(file);
-    std::fseek(file, here, SEEK_SET);
-    return end > here ? static_cast<size_t>(end - here) : 0;
-}
-
-bool dxtFormat(const unsigned char* fourCC, GLenum& format, unsigned& blockBytes)
-{
-    struct Entry {
-        const char* code;
-        GLenum format;
-        unsigned blockBytes;
-    };
-    static const Entry formats[] = {
-        {"DXT1", GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 8},
-        {"DXT3", GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, 16},
-        {"DXT5", GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, 16},
-    };
-    for (const Entry& entry : formats) {
-        if (std::memcmp(fourCC, entry.code, 4) == 0) {
-            format = entry.format;
-            blockBytes = entry.blockBytes;
-            return true;
-        }
-    }
-    return false;
-}
+// Far more than a font the context could take; a larger file is not read.
+constexpr size_t kFontFileLimit = 512u << 20;
 
 }
 
@@ -79,84 +42,62 @@ HUD::HUD()
 
 GLuint HUD::loadDDS(const char* path)
 {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
+    FileContents file = readWholeFile(path, kFontFileLimit);
+    if (file.status == FileContents::Status::TooLarge) {
+        std::fprintf(stderr, "%s %s\n", path, file.problem.c_str());
+        return 0;
+    }
+    if (!file.read()) {
         std::printf("%s could not be opened. Failed to load DDS file", path);
         std::fflush(stdout);
         platform::waitForCharacter();
         return 0;
     }
-    char magic[4];
-    if (std::fread(magic, 1, 4, file) != 4 || std::memcmp(magic, "DDS ", 4) != 0) {
-        std::fclose(file);
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    DDSImage image = DDSImage::parse(file.bytes, static_cast<uint32_t>(std::max(maxSide, 0)));
+    switch (image.outcome) {
+    case DDSImage::Outcome::NotDDS:
+    case DDSImage::Outcome::UnknownFormat:
         return 0;
-    }
-    unsigned char header[kHeaderSize];
-    if (std::fread(header, 1, kHeaderSize, file) != kHeaderSize) {
-        std::fclose(file);
+    case DDSImage::Outcome::ShortHeader:
         std::fprintf(stderr, "%s: DDS header ends early\n", path);
         return 0;
-    }
-    uint32_t height = readLittleEndian32(header + 8);
-    uint32_t width = readLittleEndian32(header + 12);
-    uint32_t linearSize = readLittleEndian32(header + 16);
-    uint32_t mipMapCount = readLittleEndian32(header + 24);
-
-    uint64_t promised = mipMapCount > 1 ? uint64_t{linearSize} * 2 : linearSize;
-    std::vector<unsigned char> data(static_cast<size_t>(std::min<uint64_t>(promised, bytesRemaining(file))));
-    size_t bytesRead = std::fread(data.data(), 1, data.size(), file);
-    std::fclose(file);
-
-    GLenum format = 0;
-    unsigned blockBytes = 0;
-    if (!dxtFormat(header + 80, format, blockBytes)) {
+    case DDSImage::Outcome::TooLarge:
+        std::fprintf(stderr, "%s: DDS font of %u x %u is larger than the context's maximum texture size of %d\n",
+                     path, image.width, image.height, maxSide);
         return 0;
+    case DDSImage::Outcome::Image:
+        break;
     }
 
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    if (mipMapCount == 0) {
+    if (image.mipMapCount == 0) {
         return texture;
     }
-
-    size_t offset = 0;
-    uint32_t level = 0;
-    bool cut = false;
-    for (; level < mipMapCount; ++level) {
-        if (width == 0 && height == 0) {
-            break;
-        }
-        uint64_t size = (uint64_t{width} + 3) / 4 * ((uint64_t{height} + 3) / 4) * blockBytes;
-        if (size > bytesRead - offset) {
-            cut = true;
-            break;
-        }
-        glCompressedTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), format, static_cast<GLsizei>(width),
-                               static_cast<GLsizei>(height), 0, static_cast<GLsizei>(size), data.data() + offset);
-        offset += static_cast<size_t>(size);
-        if (width == 1 && height == 1) {
-            // The 1 x 1 level ends the chain; a level past it would be rejected by OpenGL.
-            ++level;
-            break;
-        }
-        width = std::max<uint32_t>(width / 2, 1);
-        height = std::max<uint32_t>(height / 2, 1);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.bytes.data());
+    for (size_t level = 0; level < image.levels.size(); ++level) {
+        const DDSImage::Level& l = image.levels[level];
+        glCompressedTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), image.format, static_cast<GLsizei>(l.width),
+                               static_cast<GLsizei>(l.height), 0, static_cast<GLsizei>(l.size), bytes + l.offset);
     }
-    if (!cut && level < mipMapCount) {
+    const auto loaded = static_cast<unsigned>(image.levels.size());
+    if (!image.cut && loaded < image.mipMapCount) {
         std::fprintf(stderr, "%s: DDS mip-map count %u is more than the %u levels of its image; %u loaded\n", path,
-                     mipMapCount, level, level);
+                     image.mipMapCount, loaded, loaded);
     }
-    if (cut) {
+    if (image.cut) {
         std::fprintf(stderr, "%s: DDS image data ends after %zu bytes, %u of %u mip-map levels loaded\n", path,
-                     bytesRead, level, mipMapCount);
-        if (level == 0) {
+                     image.dataSize, loaded, image.mipMapCount);
+        if (loaded == 0) {
             glDeleteTextures(1, &texture);
             return 0;
         }
         // Keep the levels that did arrive a complete texture.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(level - 1));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(loaded - 1));
     }
     return texture;
 }

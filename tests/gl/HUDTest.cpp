@@ -54,7 +54,7 @@ struct DDSCase {
     DDSHeader header;
     std::string data;
     std::vector<GLint> levelSizes;  // empty: texture 0
-    const char* message;            // expected on standard error, "" for none
+    std::string message;            // expected on standard error, "" for none
 };
 
 std::vector<DDSCase> ddsCases()
@@ -82,6 +82,16 @@ std::vector<DDSCase> ddsCases()
         {"file with no image data", {8, 8, 32, 1, "DXT1"}, "", {},
          "font.dds: DDS image data ends after 0 bytes, 0 of 1 mip-map levels loaded\n"},
     };
+    // OpenGL would refuse every level of these, once reported as loaded.
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    const auto wide = static_cast<uint32_t>(maxSide) + 1;
+    const std::string limit = "is larger than the context's maximum texture size of " + std::to_string(maxSide) + "\n";
+    cases.push_back({"wider than the context takes", {wide, 4, (wide + 3) / 4 * 8, 1, "DXT1"},
+                     patternBytes((wide + 3) / 4 * 8, 12), {},
+                     "font.dds: DDS font of " + std::to_string(wide) + " x 4 " + limit});
+    cases.push_back({"level size beyond 64 bits", {0xFFFFFFFDu, 0xFFFFFFFDu, 0xFFFFFFFFu, 11, "DXT5"}, "", {},
+                     "font.dds: DDS font of 4294967293 x 4294967293 " + limit});
     return cases;
 }
 
@@ -169,15 +179,39 @@ TEST_F(HUDGL, LoadDDSReportsAShortHeaderAndKeepsAnEmptyTextureForZeroLevels)
     EXPECT_EQ(width, 0);
 }
 
-TEST_F(HUDGL, MissingFontIsNamedWithoutLineEndAndTheHUDStillMakesItsBuffers)
+class UnopenableFont : public HUDGL, public ::testing::WithParamInterface<const char*> {};
+
+// A folder opens and reads nothing, a pipe waits for a writer for ever: each is a font that cannot be opened.
+TEST_P(UnopenableFont, IsNamedWithoutLineEndAndTheHUDStillMakesItsBuffers)
 {
     // Nothing may be waited for on a terminal here.
     ASSERT_NE(std::freopen("/dev/null", "r", stdin), nullptr);
+    const std::string kind = GetParam();
+    if (kind == "Directory") {
+        dir.place("Resources/textures/Zaravoda.DDS", TempDir::NotAFile::Directory);
+    } else if (kind == "Pipe") {
+        dir.place("Resources/textures/Zaravoda.DDS", TempDir::NotAFile::Pipe);
+    }
     CaptureStdout();
     HUD hud;
     std::string out = GetCapturedStdout();
     EXPECT_EQ(out, dir.path().string() + "/Resources/textures/Zaravoda.DDS could not be opened. Failed to load DDS file");
     EXPECT_NE(hud.vertexArray, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fonts, UnopenableFont, ::testing::Values("Missing", "Directory", "Pipe"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_F(HUDGL, AWorldWithoutTheTextProgramSaysSoAtSetUp)
+{
+    dir.write("Resources/textures/Zaravoda.DDS", solidGlyphFont(64));
+    World world(800, 600);
+    world.setShaders(std::make_shared<ShaderMap>());
+    CaptureStderr();
+    world.initHUD();
+    EXPECT_EQ(GetCapturedStderr(), "HUD: no shader program \"TextVertexShader\" (Resources/shader/TextVertexShader.vs "
+                                   "and TextVertexShader.frag); the closing screen shows no text\n");
+    world.renderEndScreen();
 }
 
 // The positions and texture coordinates of the last printText call, read back from its buffers.
