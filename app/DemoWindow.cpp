@@ -2,7 +2,18 @@
 
 #include "app/Platform.h"
 
-DemoWindow::DemoWindow(unsigned width, unsigned height, std::string title)
+namespace {
+
+SizeLimit contextLimit(GLenum limit, const char* what)
+{
+    GLint size = 0;
+    glGetIntegerv(limit, &size);
+    return {static_cast<unsigned>(size), static_cast<unsigned>(size), what};
+}
+
+}
+
+DemoWindow::DemoWindow(unsigned width, unsigned height, std::string title, SizeCheck check)
     : width(width), height(height), title(std::move(title)), fps(60.0f), lastTime(0.0f), accumulator(0.0f),
       window(nullptr)
 {
@@ -10,6 +21,48 @@ DemoWindow::DemoWindow(unsigned width, unsigned height, std::string title)
         return;
     }
     applyHints();
+    if (check) {
+        fitScreen(check);
+    }
+    bool created = createWindow();
+    glfwMakeContextCurrent(window);
+    contextReady = initGlew() && created;
+    if (contextReady && check) {
+        fitContext(check);
+    }
+}
+
+// Larger than the screen, X refuses the window with a protocol error or a window manager shrinks it
+// below the size the scene's targets are made for.
+void DemoWindow::fitScreen(const SizeCheck& check)
+{
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+    if (mode != nullptr) {
+        check({static_cast<unsigned>(mode->width), static_cast<unsigned>(mode->height), "the screen"}, width, height);
+    }
+}
+
+// The scene's targets and the post-processing images all have the window's size.
+void DemoWindow::fitContext(const SizeCheck& check)
+{
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    const SizeLimit limits[] = {
+        contextLimit(GL_MAX_TEXTURE_SIZE, "the context's maximum texture size"),
+        contextLimit(GL_MAX_RENDERBUFFER_SIZE, "the context's maximum renderbuffer size"),
+        {static_cast<unsigned>(viewport[0]), static_cast<unsigned>(viewport[1]), "the context's maximum viewport size"},
+    };
+    const unsigned madeWidth = width;
+    const unsigned madeHeight = height;
+    for (const SizeLimit& limit : limits) {
+        check(limit, width, height);
+    }
+    if (width == madeWidth && height == madeHeight) {
+        return;
+    }
+    glfwDestroyWindow(window);
+    window = nullptr;
     bool created = createWindow();
     glfwMakeContextCurrent(window);
     contextReady = initGlew() && created;

@@ -1,14 +1,22 @@
 #pragma once
 
+#include "app/SizeLimit.h"
+
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <functional>
 #include <string>
 
 // The one desktop window, its OpenGL 4.3 core context, Escape to close, and the 60 Hz frame gate.
 class DemoWindow {
 public:
-    DemoWindow(unsigned width, unsigned height, std::string title);
+    // Asked with each limit the window must keep to: the screen's size before the window is made, then
+    // the context's maximum texture, renderbuffer and viewport sizes once a context exists. It may
+    // change the size; a window made at a size that it then changes is made anew at the new one.
+    using SizeCheck = std::function<void(const SizeLimit& limit, unsigned& width, unsigned& height)>;
+
+    DemoWindow(unsigned width, unsigned height, std::string title, SizeCheck check = nullptr);
     ~DemoWindow();
 
     DemoWindow(const DemoWindow&) = delete;
@@ -28,6 +36,8 @@ public:
     // A usable context exists: the window was created and GLEW started.
     bool hasContext() const { return contextReady; }
     GLFWwindow* handle() const { return window; }
+    unsigned getWidth() const { return width; }
+    unsigned getHeight() const { return height; }
 
     // Never called by the run: the set-up sequence again, and the window step alone.
     bool reinitialize();
@@ -38,6 +48,8 @@ private:
     void applyHints();
     bool createWindow();
     bool initGlew();
+    void fitScreen(const SizeCheck& check);
+    void fitContext(const SizeCheck& check);
 
     unsigned width;
     unsigned height;

@@ -21,8 +21,15 @@ bool startUp(GameLoop& loop)
         return false;
     }
 
+    // A size the screen or the context cannot take falls back to the default, for the World too.
+    auto fit = [](const SizeLimit& limit, unsigned& width, unsigned& height) {
+        fitWindowSize(limit);
+        width = static_cast<unsigned>(settings::windowWidth);
+        height = static_cast<unsigned>(settings::windowHeight);
+    };
     auto window = std::make_shared<DemoWindow>(static_cast<unsigned>(settings::windowWidth),
-                                               static_cast<unsigned>(settings::windowHeight), "Velmorra Showcase");
+                                               static_cast<unsigned>(settings::windowHeight), "Velmorra Showcase",
+                                               fit);
     if (!window->hasContext()) {
         // Without a context every later step would call OpenGL with nothing to draw into.
         platform::reportError("no OpenGL 4.3 context could be made");

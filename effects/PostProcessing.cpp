@@ -9,6 +9,7 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <string>
@@ -137,6 +138,10 @@ void PostProcessing::specifyTarget(GLuint framebuffer, GLuint texture, int width
 
 glm::vec3 PostProcessing::hueToRgb(float t)
 {
+    // Converting a value beyond int (or nan) would be undefined; all of them lie past the last band.
+    if (!(t < 1.0f)) {
+        return glm::vec3(0.0f);
+    }
     int s = static_cast<int>(t * 256.0f * 6.0f);
     float m = static_cast<float>(s % 256);
     glm::vec3 rgb(0.0f);
@@ -152,36 +157,59 @@ glm::vec3 PostProcessing::hueToRgb(float t)
     return rgb / 255.0f;
 }
 
+glm::vec3 PostProcessing::lensColor(int row, int column, int width, int height)
+{
+    int halfWidth = width / 2;
+    int halfHeight = height / 2;
+    float maxDistance = static_cast<float>(
+        std::sqrt(static_cast<double>(halfHeight) * halfHeight + static_cast<double>(halfWidth) * halfWidth));
+    // 64-bit: the squares of a distance across 100000 texels pass the range of int.
+    long long dx = halfWidth - static_cast<long long>(column);
+    long long dy = halfHeight - static_cast<long long>(row);
+    float d = sqrtf(static_cast<float>(dx * dx + dy * dy));
+    // A texture of 1 x 1 has no distance to spread the ramp over: its only texel is the centre.
+    return hueToRgb(maxDistance > 0.0f ? d / maxDistance : 0.0f);
+}
+
 void PostProcessing::createLensColorTexture(int width, int height)
 {
     lensColorTexture = std::make_shared<Texture>();
     lensColorTexture->name = "lensFlareColor";
 
-    std::vector<float> texels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0.0f);
-    int halfWidth = width / 2;
-    int halfHeight = height / 2;
-    float maxDistance = static_cast<float>(
-        std::sqrt(static_cast<double>(halfHeight) * halfHeight + static_cast<double>(halfWidth) * halfWidth));
-    for (int r = 0; r < height; ++r) {
-        for (int c = 0; c < width; ++c) {
-            int dx = halfWidth - c;
-            int dy = halfHeight - r;
-            float d = sqrtf(static_cast<float>(dx * dx + dy * dy));
-            glm::vec3 rgb = hueToRgb(d / maxDistance);
-            size_t at = (static_cast<size_t>(r) * static_cast<size_t>(width) + static_cast<size_t>(c)) * 3;
-            texels[at] = rgb.r;
-            texels[at + 1] = rgb.g;
-            texels[at + 2] = rgb.b;
-        }
-    }
-
     glGenTextures(1, &lensColorTexture->id);
     glBindTexture(GL_TEXTURE_2D, lensColorTexture->id);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, width, height, 0, GL_RGB, GL_FLOAT, texels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, width, height, 0, GL_RGB, GL_FLOAT, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+
+    // Uploaded a band of rows at a time: the whole image in floats would be 12 bytes a texel, gigabytes
+    // for a large window, where a band stays within a few megabytes.
+    const size_t rowFloats = static_cast<size_t>(width) * 3;
+    const int bandRows = static_cast<int>(std::clamp<size_t>((size_t{4} << 20) / (rowFloats * sizeof(float)), 1,
+                                                             static_cast<size_t>(height)));
+    std::vector<float> band(rowFloats * static_cast<size_t>(bandRows), 0.0f);
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    for (int first = 0; first < height; first += bandRows) {
+        const int rows = std::min(bandRows, height - first);
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < width; ++c) {
+                glm::vec3 rgb = lensColor(first + r, c, width, height);
+                size_t at = static_cast<size_t>(r) * rowFloats + static_cast<size_t>(c) * 3;
+                band[at] = rgb.r;
+                band[at + 1] = rgb.g;
+                band[at + 2] = rgb.b;
+            }
+        }
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, width, rows, GL_RGB, GL_FLOAT, band.data());
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
 
 void PostProcessing::setCamera(std::shared_ptr<Camera> newCamera)

@@ -31,8 +31,11 @@ public:
     void createLensColorTexture(int width, int height);
     void drawQuad();
 
-    // The lens-colour ramp: six equal hue bands over t in [0, 1), black from t = 1 on.
+    // The lens-colour ramp: six equal hue bands over t in [0, 1), black from t = 1 on (and for nan).
     static glm::vec3 hueToRgb(float t);
+    // The lens-colour texel in `row` and `column` of a texture of `width` x `height`: red at the centre,
+    // black at the half-diagonal. Any size gives a colour, a 1 x 1 texture its red centre.
+    static glm::vec3 lensColor(int row, int column, int width, int height);
 
     GLuint downsampleFramebuffer = 0;
     GLuint downsampleTexture = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -39,6 +40,47 @@ TEST(HueRamp, EndsOfTheRange)
     EXPECT_EQ(PostProcessing::hueToRgb(1.0f), glm::vec3(0.0f));
     EXPECT_EQ(PostProcessing::hueToRgb(0.5f), glm::vec3(0.0f, 1.0f, 1.0f));
 }
+
+TEST(HueRamp, NothingBeyondTheRangeIsConvertedToAStep)
+{
+    for (float t : {std::nanf(""), INFINITY, 1e30f, 3.0e9f}) {
+        EXPECT_EQ(PostProcessing::hueToRgb(t), glm::vec3(0.0f)) << t;
+    }
+}
+
+struct LensCase {
+    const char* name;
+    int row, column, width, height;
+    glm::vec3 rgb;
+};
+
+class LensColor : public ::testing::TestWithParam<LensCase> {};
+
+// Every window size gives a colour: no division by a zero half-diagonal, no square past the range of int.
+TEST_P(LensColor, RedCentreBlackHalfDiagonalAtAnySize)
+{
+    const LensCase& c = GetParam();
+    glm::vec3 rgb = PostProcessing::lensColor(c.row, c.column, c.width, c.height);
+    EXPECT_NEAR(rgb.r, c.rgb.r, 1e-6f);
+    EXPECT_NEAR(rgb.g, c.rgb.g, 1e-6f);
+    EXPECT_NEAR(rgb.b, c.rgb.b, 1e-6f);
+}
+
+const glm::vec3 kRed(1.0f, 0.0f, 0.0f);
+const glm::vec3 kBlack(0.0f);
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, LensColor,
+    ::testing::Values(LensCase{"OneByOne", 0, 0, 1, 1, kRed}, LensCase{"TwoByOneCentre", 0, 1, 2, 1, kRed},
+                      LensCase{"TwoByOneEdge", 0, 0, 2, 1, kBlack}, LensCase{"OneByTwoEdge", 0, 0, 1, 2, kBlack},
+                      LensCase{"CentreOf800By600", 300, 400, 800, 600, kRed},
+                      LensCase{"CornerOf800By600", 0, 0, 800, 600, kBlack},
+                      LensCase{"CyanHalfWayOut", 300, 150, 800, 600, glm::vec3(0.0f, 1.0f, 1.0f)},
+                      LensCase{"CentreOf100000By256", 128, 50000, 100000, 256, kRed},
+                      LensCase{"CornerOf100000By256", 0, 0, 100000, 256, kBlack},
+                      LensCase{"CornerOf100000By100000", 0, 0, 100000, 100000, kBlack},
+                      LensCase{"LastStepBeforeTheFarCorner", 99999, 99999, 100000, 100000, kRed}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PostProcessingLifetime, ANeverSetUpChainNeedsNoOpenGL)
 {

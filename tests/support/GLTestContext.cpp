@@ -22,7 +22,11 @@ void GLAPIENTRY GLErrorWatch::callback(GLenum, GLenum type, GLuint, GLenum, GLsi
 
 void GLTest::SetUp()
 {
-    ASSERT_TRUE(glfwInit()) << "no display: run the GL tests under Xvfb";
+    if (!glfwInit()) {
+        const char* description = nullptr;
+        glfwGetError(&description);
+        FAIL() << "no display: run the GL tests under Xvfb (" << (description ? description : "no reason given") << ")";
+    }
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
