@@ -1,6 +1,6 @@
 #include "tests/support/GLTestContext.h"
 
-#include <cstring>
+#include "app/GLContext.h"
 
 void GLErrorWatch::install()
 {
@@ -56,13 +56,5 @@ void GLTest::TearDown()
 
 bool GLTest::hasExtension(const char* name)
 {
-    GLint count = 0;
-    glGetIntegerv(GL_NUM_EXTENSIONS, &count);
-    for (GLint i = 0; i < count; ++i) {
-        const char* extension = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
-        if (extension != nullptr && std::strcmp(extension, name) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return contextHasExtension(name);
 }
