@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -205,4 +206,24 @@ TEST_F(RandomHelpers, OffsetXZOfANegativeRangeEndsAtTheOrigin)
     EXPECT_EQ(p, glm::vec3(0.0f, 4.0f, 0.0f));
 }
 
+}
+
+// The lookup textures' generator: the classic rand of the C library, which the system never seeds.
+TEST(LookupRandomTest, StartsWithTheUnseededRandSequenceAndStaysWithinItsRange)
+{
+    LookupRandom generator;
+    EXPECT_EQ(generator.next(), 41);
+    EXPECT_EQ(generator.next(), 18467);
+    EXPECT_EQ(generator.next(), 6334);
+    EXPECT_EQ(generator.next(), 26500);
+    int lowest = 32767;
+    int highest = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const int value = generator.next();
+        lowest = std::min(lowest, value);
+        highest = std::max(highest, value);
+    }
+    // The whole range is reached, so a division by 32767 spans 0..1 and never passes 1.
+    EXPECT_EQ(lowest, 0);
+    EXPECT_EQ(highest, 32767);
 }
