@@ -7,9 +7,14 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+glm::mat4 viewMatrix(const Camera& camera)
+{
+    return glm::lookAt(camera.position, camera.position + camera.front, camera.up);
+}
+
 glm::mat4 viewProjection(const Camera& camera)
 {
-    return camera.projection * glm::lookAt(camera.position, camera.position + camera.front, camera.up);
+    return camera.projection * viewMatrix(camera);
 }
 
 glm::mat4 composeModelMatrix(const glm::vec3& position, const glm::mat4& rotation, float scale)

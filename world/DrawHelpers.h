@@ -10,8 +10,10 @@
 class Camera;
 class Shader;
 
-// The camera's view-projection as every scene draw computes it: projection x
-// lookAt(position, position + front, up).
+// The camera's view: lookAt(position, position + front, up).
+glm::mat4 viewMatrix(const Camera& camera);
+
+// The camera's view-projection as every scene draw computes it: projection x viewMatrix.
 glm::mat4 viewProjection(const Camera& camera);
 
 // Translation x rotation x uniform scale: the scale applies first, the translation last.
