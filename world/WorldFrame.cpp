@@ -3,6 +3,7 @@
 #include "app/PassTimer.h"
 #include "app/RenderTarget.h"
 #include "effects/Background.h"
+#include "effects/GPUParticleEffect.h"
 #include "world/Camera.h"
 #include "world/GameObject.h"
 #include "world/Terrain.h"
@@ -10,7 +11,7 @@
 
 #include <iostream>
 
-void World::render(float)
+void World::render(float dt)
 {
     glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
     {
@@ -33,6 +34,13 @@ void World::render(float)
             object->draw();
         }
     }
+    {
+        // After every opaque draw and into the same targets: each effect steps by the timeline's dt.
+        PassTimer timer("particles");
+        for (const auto& effect : effects) {
+            effect->update(dt);
+        }
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     postProcessing.render(sceneTextures, sceneTextures[2]);
 }
@@ -47,6 +55,7 @@ void World::updateSimulation()
     for (const auto& object : objects) {
         object->updateFromPhysics();
     }
+    balanceEffects();
     relocateFarObjects();
 }
 

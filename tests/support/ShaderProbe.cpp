@@ -51,3 +51,16 @@ glm::mat4 uniformMatrix(GLuint program, const char* name)
     glGetUniformfv(program, glGetUniformLocation(program, name), &value[0][0]);
     return value;
 }
+
+GLuint primitivesGenerated(const std::function<void()>& draw)
+{
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    draw();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint generated = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &generated);
+    glDeleteQueries(1, &query);
+    return generated;
+}

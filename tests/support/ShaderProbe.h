@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 #include <glm/glm.hpp>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ std::string linkLog(GLuint program);
 
 // A shader of `stage` compiled from `source` (the test asserts nothing about it).
 GLuint compiledShader(GLenum stage, const std::string& source);
+
+// How many primitives `draw` generated, counted by a GL_PRIMITIVES_GENERATED query.
+GLuint primitivesGenerated(const std::function<void()>& draw);
 
 // The current value of a mat4 uniform of `program`.
 glm::mat4 uniformMatrix(GLuint program, const char* name);
