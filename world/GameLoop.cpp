@@ -69,7 +69,10 @@ void GameLoop::runScript()
         world->spawnObstacles(18, 1);
         world->spawnChaserSkier(100.0f, 100.0f);
     }
-    world->updateChaserSkier(1.0f, 1.0f);
+    // The chaser's burst throws the snow up around the player.
+    if (world->updateChaserSkier(1.0f, 1.0f)) {
+        world->setParticleMode(2);
+    }
     // The float clock passes each of these marks on exactly one frame, so each factor applies once.
     int k = static_cast<int>(time * 10.0f);
     if (k == 640) {

@@ -173,6 +173,7 @@ void createWorld()
     currentWorld->initBackground();
     currentWorld->initPlayer();
     currentWorld->initPhysics();
+    currentWorld->addParticleEffect();
     currentWorld->initPostProcessing(settings::windowWidth, settings::windowHeight);
     currentWorld->initHUD();
     currentWorld->initFramebuffers(static_cast<unsigned>(settings::windowWidth),

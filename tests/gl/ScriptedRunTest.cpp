@@ -94,12 +94,13 @@ TEST_F(ScriptedRun, ChaserBurstsOnceShortlyBeforeTheSlowMotionAndEveryRunIsTheSa
         }
     }
     // Driven at 10 units a second from 100 behind on x and z, the chaser crosses into the quadrant
-    // after about ten seconds, around the slow-motion mark of frame 641. The far-object rule later
+    // after about ten seconds, before the slow-motion mark of frame 641; where exactly depends on
+    // its random start, drawn after the first snow effect's seeds. The far-object rule later
     // brings the fallen chaser back near the player; wherever that is outside the quadrant it is
     // driven again, and every new entry bursts again.
     ASSERT_FALSE(changes.empty());
-    EXPECT_GT(changes[0], 600);
-    EXPECT_LT(changes[0], 700);
+    EXPECT_GT(changes[0], 570);
+    EXPECT_LT(changes[0], 641);
     std::string bursts;
     for (int frame : changes) {
         bursts += std::to_string(frame) + " ";
