@@ -2,8 +2,8 @@
 #extension GL_ARB_bindless_texture : enable
 
 // A snow devil: flakes are drawn into a column turning about the vertical through the emission
-// centre, rise in it and are let go at its top. On the first step every flake lying or falling
-// is lifted into it; each one lives up to its share of the time to live and then starts again
+// centre and rise in it to its top, where they hover. On the first step every flake, lying or
+// falling, is taken up; each one lives up to its share of the time to live and then starts again
 // at the column's foot.
 //
 // Streams as in particlesystem_begin: 0 position and timer (here always minus the time in the
