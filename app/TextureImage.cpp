@@ -17,6 +17,19 @@ bool takesChannels(int channels)
     return channels == 3 || channels == 4;
 }
 
+// stb_image hands out a picture of no rows for a BMP whose header says height 0.
+std::string sizeProblem(int width, int height, int maxSide)
+{
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (width <= 0 || height <= 0) {
+        return "is " + size + ": a picture without pixels";
+    }
+    if (width > maxSide || height > maxSide) {
+        return "is " + size + ", more than the context's maximum texture size of " + std::to_string(maxSide);
+    }
+    return "";
+}
+
 std::string channelProblem(int channels)
 {
     return "has " + std::to_string(channels) + (channels == 1 ? " channel" : " channels") +
@@ -50,9 +63,8 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
         image.problem = channelProblem(channels);
         return image;
     }
-    if (width > maxSide || height > maxSide) {
-        image.problem = "is " + std::to_string(width) + " x " + std::to_string(height) +
-                        ", more than the context's maximum texture size of " + std::to_string(maxSide);
+    image.problem = sizeProblem(width, height, maxSide);
+    if (!image.problem.empty()) {
         return image;
     }
 
@@ -62,6 +74,10 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
         image.problem = decoderReason();
     } else if (!takesChannels(image.channels)) {
         image.problem = channelProblem(image.channels);
+        image.pixels.reset();
+    } else if (std::string size = sizeProblem(image.width, image.height, maxSide); !size.empty()) {
+        // The decoder may read a picture otherwise than its header tells.
+        image.problem = size;
         image.pixels.reset();
     }
     return image;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,34 @@ std::string png(int width, int height, int channels, unsigned char seed = 0)
     }
     std::string file;
     stbi_write_png_to_func(appendBytes, &file, width, height, channels, pixels.data(), width * channels);
+    return file;
+}
+
+void putLittleEndian(std::string& bytes, size_t at, uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i) {
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+// A 24-bit BMP of grey texels; its header may claim any size.
+std::string bmp(int width, int height)
+{
+    const size_t row = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+    std::string file(54 + row * static_cast<size_t>(height), '\x80');
+    file[0] = 'B';
+    file[1] = 'M';
+    putLittleEndian(file, 2, static_cast<uint32_t>(file.size()), 4);
+    putLittleEndian(file, 6, 0, 4);
+    putLittleEndian(file, 10, 54, 4);
+    putLittleEndian(file, 14, 40, 4);
+    putLittleEndian(file, 18, static_cast<uint32_t>(width), 4);
+    putLittleEndian(file, 22, static_cast<uint32_t>(height), 4);
+    putLittleEndian(file, 26, 1, 2);
+    putLittleEndian(file, 28, 24, 2);
+    for (size_t at = 30; at < 54; ++at) {
+        file[at] = '\0';
+    }
     return file;
 }
 
@@ -67,6 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "is 17 x 3, more than the context's maximum texture size of 16"},
         DecodeCase{"TallerThanTheContextTakes", png(3, 17, 4), 16, 0,
                    "is 3 x 17, more than the context's maximum texture size of 16"},
+        DecodeCase{"Bmp", bmp(3, 2), 16384, 3, ""},
+        // stb_image decodes this to a picture of no rows; OpenGL would get a texture without an image.
+        DecodeCase{"BmpOfNoRows", bmp(258, 0), 16384, 0, "is 258 x 0: a picture without pixels"},
         DecodeCase{"Text", "not an image\n", 16384, 0, "cannot be decoded: unknown image type"},
         DecodeCase{"Empty", "", 16384, 0, "cannot be decoded: unknown image type"},
         DecodeCase{"TruncatedPicture", kRgb.substr(0, kRgb.size() / 2), 16384, 0, "cannot be decoded: "}),
