@@ -8,6 +8,7 @@ packages=(
   libgtest-dev googletest libbullet-dev
   fonts-dejavu-core
   xvfb xauth xdotool libgl1-mesa-dri
+  clang libclang-rt-dev llvm
 )
 
 missing=()
