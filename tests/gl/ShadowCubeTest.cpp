@@ -248,8 +248,9 @@ TEST_P(ShadowDirection, OccluderShadowsTheReceiverBehindIt)
     const glm::vec3 up = world->camera->up;
 
     // Halfway to the receiver and off centre by (5, 3): its shadow falls around (10, 6) on the
-    // receiver, which the camera at the light sees at (0.25, 0.15).
-    world->objects.push_back(makeProp(squareMesh(light + 20.0f * along + 5.0f * right + 3.0f * up, along, 2.0f)));
+    // receiver, which the camera at the light sees at (0.25, 0.15). It faces the light, as the
+    // outside of a closed object does: the faces turned away from the light cast no shadow.
+    world->objects.push_back(makeProp(squareMesh(light + 20.0f * along + 5.0f * right + 3.0f * up, -along, 2.0f)));
     auto receiver = makeProp(squareMesh(glm::vec3(0.0f), -along, 30.0f));
     const std::vector<glm::vec3> pixels = renderLit({receiver});
 
