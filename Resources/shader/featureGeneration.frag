@@ -5,6 +5,8 @@
 // tinted by the lens-colour texture, a radial hue ramp centred on the image.
 
 in vec2 uv;
+flat in vec2 sunUv;
+flat in vec3 sunLight;
 layout(location = 0) out vec4 fragColor;
 
 uniform sampler2D image;
@@ -12,24 +14,19 @@ uniform sampler2D lensColor;
 uniform int numberOfGhosts;
 uniform float ghostDispersal;
 uniform float haloWidth;
-uniform mat4 viewProjMatrix;
-uniform vec3 sunPosition;
 
-const float haloBrightness = 2.5;
 // The threshold pass keeps everything a little brighter than mid grey, which on a sunlit snowfield
 // is almost the whole picture; ghosts come only from what stands well above that (glints, the sun),
 // so a bright slope does not wash the frame with rainbow copies of itself.
 const float ghostKnee = 6.0;
+
+// The chain's images have one level: explicit levels spare the derivatives.
 
 // Lens hue for q in [0, 1): q is the distance from the lens-colour texture's centre over its half-diagonal.
 vec3 lensHue(float q)
 {
     return textureLod(lensColor, vec2(0.5 - 0.5 * q), 0.0).rgb;
 }
-
-// A software rasteriser runs both sides of a branch for a block of pixels, but leaves a loop as
-// soon as no pixel of the block needs another turn; so the fetches that most of the frame does not
-// need sit in loops that end early there.
 
 vec3 ghosts()
 {
@@ -40,7 +37,8 @@ vec3 ghosts()
         // Bright areas near the optical axis make the strongest ghosts; the weight reaches zero inside
         // the frame, so the ghosts have no hard edges where their source leaves the image.
         float weight = max(0.0, 1.0 - 2.0 * length(vec2(0.5) - source));
-        // With a dispersal above one every further ghost's source lies farther out: none has weight.
+        // With a dispersal above one every further ghost's source lies farther out, so none has
+        // weight either; a software rasteriser leaves the loop once a block of pixels is done.
         if (weight <= 0.0) {
             break;
         }
@@ -52,35 +50,15 @@ vec3 ghosts()
 
 vec3 halo()
 {
-    vec4 sunClip = viewProjMatrix * vec4(sunPosition, 1.0);
-    // Behind the camera, or no valid view yet (a camera whose up vector is still unset gives NaN).
-    if (!(sunClip.w > 0.0)) {
-        return vec3(0.0);
-    }
-    vec2 sunUv = sunClip.xy / sunClip.w * 0.5 + 0.5;
-    // The halo fades out as the sun leaves the frame instead of vanishing at the border.
-    float outside = length(max(abs(sunUv - 0.5) - 0.5, 0.0));
-    float presence = 1.0 - smoothstep(0.0, 0.25, outside);
-
     vec2 size = vec2(textureSize(image, 0));
     // Radius as a fraction of the screen height: 0.21 for width 0.7, a 22 degree halo at a 90 degree view.
     float radius = 0.3 * haloWidth;
     float ringWidth = 0.12 * radius;
     float distanceToSun = length((uv - sunUv) * vec2(size.x / size.y, 1.0));
     float across = (distanceToSun - radius) / ringWidth;
-    float ring = exp(-across * across) * presence;
-
-    vec3 halo = vec3(0.0);
-    // Three ring widths off the radius the ring is below a ten-thousandth: nothing to fetch there.
-    for (int turn = ring > 1e-4 ? 1 : 0; turn > 0; --turn) {
-        // The halo grows with the brightness where the sun stands (none for a dark sky or an occluded
-        // sun) but saturates, so a glaring sun does not make it glare too.
-        vec3 sunBrightness = textureLod(image, clamp(sunUv, 0.0, 1.0), 0.0).rgb;
-        vec3 sunLight = haloBrightness * sunBrightness / (1.0 + sunBrightness);
-        // Red on the outer edge through to blue on the inner one.
-        halo = sunLight * lensHue(clamp(0.4 - 0.2 * across, 0.0, 0.8)) * ring;
-    }
-    return halo;
+    float ring = exp(-across * across);
+    // Red on the outer edge through to blue on the inner one.
+    return sunLight * lensHue(clamp(0.4 - 0.2 * across, 0.0, 0.8)) * ring;
 }
 
 void main()
