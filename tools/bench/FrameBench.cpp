@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -79,7 +80,11 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    std::vector<double> frames, untimed, floors, ratios;
+    // A shared machine's speed drifts within a run, so every frame is followed by a floor, and
+    // each figure is the median of the frame's times over the floor measured right after it.
+    std::vector<double> frames, floors, ratios, untimed;
+    std::vector<std::vector<double>> passRatios;
+    std::map<std::string, std::vector<double>> groupRatios;
     double firstFrameSeconds = 0.0;
     std::vector<FrameProfiler::Pass> passes;
     {
@@ -101,51 +106,65 @@ int main(int argc, char** argv)
                 firstFrameSeconds = milliseconds(end - processStart) / 1000.0;
                 floor = std::make_unique<FloorPasses>(width, height);
             }
-            if (profiled) {
-                untimed.push_back(milliseconds(end - begin) - profiler.endFrame());
-            } else {
-                // The floor right after the frame it is compared with, so that both see the same load.
-                frames.push_back(milliseconds(end - begin));
-                floors.push_back(floor->measure());
-                ratios.push_back(frames.back() / floors.back());
+            const double frameMs = milliseconds(end - begin);
+            const double floorMs = floor->measure();
+            floors.push_back(floorMs);
+            if (!profiled) {
+                frames.push_back(frameMs);
+                ratios.push_back(frameMs / floorMs);
+                continue;
+            }
+            std::vector<size_t> before;
+            for (const FrameProfiler::Pass& pass : profiler.passes()) {
+                before.push_back(pass.milliseconds.size());
+            }
+            untimed.push_back((frameMs - profiler.endFrame()) / floorMs);
+            passRatios.resize(profiler.passes().size());
+            std::map<std::string, double> groups;
+            for (size_t i = 0; i < profiler.passes().size(); ++i) {
+                const FrameProfiler::Pass& pass = profiler.passes()[i];
+                if (i < before.size() && pass.milliseconds.size() == before[i]) {
+                    continue;
+                }
+                passRatios[i].push_back(pass.milliseconds.back() / floorMs);
+                if (!groupOf(pass.name).empty()) {
+                    groups[groupOf(pass.name)] += pass.milliseconds.back() / floorMs;
+                }
+            }
+            for (const auto& [group, ratio] : groups) {
+                groupRatios[group].push_back(ratio);
             }
         }
         passes = profiler.passes();
     }
-    const double floorMs = percentile(floors, 0.5);
-    const double frameMs = percentile(frames, 0.5);
-
     std::printf("frame_bench %d x %d, frames 1 to %d, %u cores, load average %s\n", width, height, lastFrame,
                 std::thread::hardware_concurrency(), loadAverage().c_str());
     std::printf("%-24s %5s %10s %10s %8s\n", "pass", "clock", "median ms", "p90 ms", "floors");
-    std::string group;
-    double groupMs = 0.0;
-    auto closeGroup = [&] {
-        if (!group.empty()) {
-            std::printf("%-24s %5s %10.2f %10s %8.3f\n", (group + " (sum)").c_str(), "gpu", groupMs, "", groupMs / floorMs);
+    // Milliseconds where the row has them of its own; the share of the floor in every row.
+    auto row = [](const std::string& name, const char* clock, const std::vector<double>& ms,
+                  const std::vector<double>& floorsOf) {
+        if (ms.empty()) {
+            std::printf("%-24s %5s %10s %10s %8.3f\n", name.c_str(), clock, "", "", percentile(floorsOf, 0.5));
+        } else {
+            std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", name.c_str(), clock, percentile(ms, 0.5),
+                        percentile(ms, 0.9), percentile(floorsOf, 0.5));
         }
-        group.clear();
-        groupMs = 0.0;
     };
-    for (const FrameProfiler::Pass& pass : passes) {
-        if (groupOf(pass.name) != group) {
-            closeGroup();
-            group = groupOf(pass.name);
+    std::string group;
+    for (size_t i = 0; i < passes.size(); ++i) {
+        if (groupOf(passes[i].name) != group && !group.empty()) {
+            row(group + " (sum)", "gpu", {}, groupRatios[group]);
         }
-        const double median = percentile(pass.milliseconds, 0.5);
-        groupMs += median;
-        std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", pass.name.c_str(), pass.gpu ? "gpu" : "host", median,
-                    percentile(pass.milliseconds, 0.9), median / floorMs);
+        group = groupOf(passes[i].name);
+        row(passes[i].name, passes[i].gpu ? "gpu" : "host", passes[i].milliseconds, passRatios[i]);
     }
-    closeGroup();
-    std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", "untimed rest of frame", "wall", percentile(untimed, 0.5),
-                percentile(untimed, 0.9), percentile(untimed, 0.5) / floorMs);
-    std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", "whole frame", "wall", frameMs, percentile(frames, 0.9),
-                frameMs / floorMs);
-    std::printf("%-24s %5s %10.2f %10.2f %8.3f\n", "floor (54 passes)", "wall", floorMs, percentile(floors, 0.9), 1.0);
-    // A shared machine's speed drifts within a run: each frame is divided by the floor measured
-    // right after it, and the median of those ratios is the figure.
-    std::printf("frame / floor: %.2f, median of %zu frames each over the floor next to it (p10 %.2f, p90 %.2f)\n",
+    if (!group.empty()) {
+        row(group + " (sum)", "gpu", {}, groupRatios[group]);
+    }
+    row("untimed rest of frame", "wall", {}, untimed);
+    row("whole frame", "wall", frames, ratios);
+    row("floor (54 passes)", "wall", floors, std::vector<double>{1.0});
+    std::printf("frame / floor: %.2f, the median of %zu frames each over the floor right after it (p10 %.2f, p90 %.2f)\n",
                 percentile(ratios, 0.5), ratios.size(), percentile(ratios, 0.1), percentile(ratios, 0.9));
     std::printf("first frame on screen: %.2f s after start\n", firstFrameSeconds);
     glfwTerminate();
