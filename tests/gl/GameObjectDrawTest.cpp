@@ -157,15 +157,8 @@ TEST_F(GameObjectDraw, DrawnTrianglesFollowTheIndexCount)
     };
     for (const Case& c : {Case{3, 0, 0}, Case{0, 0, 0}, Case{6, 3, 1}, Case{6, 6, 2}}) {
         auto prop = makeProp(c.vertices, c.indices);
-        GLuint query = 0;
-        glGenQueries(1, &query);
-        glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-        prop->draw();
-        glEndQuery(GL_PRIMITIVES_GENERATED);
-        GLuint generated = 99;
-        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &generated);
-        glDeleteQueries(1, &query);
-        EXPECT_EQ(generated, c.triangles) << c.vertices << " vertices, " << c.indices << " indices";
+        EXPECT_EQ(primitivesGenerated([&] { prop->draw(); }), c.triangles)
+            << c.vertices << " vertices, " << c.indices << " indices";
     }
 }
 
