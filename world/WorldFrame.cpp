@@ -28,6 +28,9 @@ void World::render(float dt)
         PassTimer timer("terrain");
         terrain->draw();
     }
+    // A software rasteriser starts on a scene's pixels only at a flush: the slope's are drawn
+    // while the objects' and the particles' vertices are worked out on this thread.
+    glFlush();
     {
         PassTimer timer("objects");
         for (const auto& object : objects) {
