@@ -83,7 +83,7 @@ void FrameProfiler::addHostPass(const char* name, double milliseconds)
     frameSamples.push_back({passIndex(name, false), 0, milliseconds});
 }
 
-double FrameProfiler::endFrame()
+std::vector<FrameProfiler::FrameSample> FrameProfiler::endFrame()
 {
     std::vector<double> frame(passList.size(), -1.0);
     for (Sample& sample : frameSamples) {
@@ -97,12 +97,12 @@ double FrameProfiler::endFrame()
         sum = (sum < 0.0 ? 0.0 : sum) + sample.milliseconds;
     }
     frameSamples.clear();
-    double total = 0.0;
+    std::vector<FrameSample> filed;
     for (size_t i = 0; i < frame.size(); ++i) {
         if (frame[i] >= 0.0) {
             passList[i].milliseconds.push_back(frame[i]);
-            total += frame[i];
+            filed.push_back({i, frame[i]});
         }
     }
-    return total;
+    return filed;
 }

@@ -33,9 +33,15 @@ public:
     void endGpuPass();
     void addHostPass(const char* name, double milliseconds);
 
+    // One pass's time in one frame.
+    struct FrameSample {
+        size_t pass;
+        double milliseconds;
+    };
+
     // Waits for the frame's queries and files one sample per pass that ran in it (a pass that ran
-    // more than once adds up). Returns the sum of the frame's passes.
-    double endFrame();
+    // more than once adds up). Returns those samples, by pass index.
+    std::vector<FrameSample> endFrame();
 
     // In the order the frame first ran them.
     const std::vector<Pass>& passes() const { return passList; }

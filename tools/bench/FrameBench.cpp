@@ -114,23 +114,19 @@ int main(int argc, char** argv)
                 ratios.push_back(frameMs / floorMs);
                 continue;
             }
-            std::vector<size_t> before;
-            for (const FrameProfiler::Pass& pass : profiler.passes()) {
-                before.push_back(pass.milliseconds.size());
-            }
-            untimed.push_back((frameMs - profiler.endFrame()) / floorMs);
+            const std::vector<FrameProfiler::FrameSample> samples = profiler.endFrame();
             passRatios.resize(profiler.passes().size());
+            double timed = 0.0;
             std::map<std::string, double> groups;
-            for (size_t i = 0; i < profiler.passes().size(); ++i) {
-                const FrameProfiler::Pass& pass = profiler.passes()[i];
-                if (i < before.size() && pass.milliseconds.size() == before[i]) {
-                    continue;
-                }
-                passRatios[i].push_back(pass.milliseconds.back() / floorMs);
-                if (!groupOf(pass.name).empty()) {
-                    groups[groupOf(pass.name)] += pass.milliseconds.back() / floorMs;
+            for (const FrameProfiler::FrameSample& sample : samples) {
+                timed += sample.milliseconds;
+                passRatios[sample.pass].push_back(sample.milliseconds / floorMs);
+                const std::string group = groupOf(profiler.passes()[sample.pass].name);
+                if (!group.empty()) {
+                    groups[group] += sample.milliseconds / floorMs;
                 }
             }
+            untimed.push_back((frameMs - timed) / floorMs);
             for (const auto& [group, ratio] : groups) {
                 groupRatios[group].push_back(ratio);
             }
