@@ -108,7 +108,7 @@ Mesh boulder(const Sphere& sphere, const Boulder& b, float ground, Rng& rng, uns
 
 void writeRockCluster(const std::string& folder)
 {
-    const Sphere sphere = icosphere(3);
+    const Sphere sphere = icosphere(2);
     const Boulder boulders[] = {
         {{0.0f, 0.0f, 0.0f}, {1.2f, 0.95f, 1.0f}},
         {{1.35f, -0.3f, 0.55f}, {0.75f, 0.6f, 0.65f}},
