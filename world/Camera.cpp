@@ -19,17 +19,23 @@ void Camera::updateProjection()
     projection = glm::perspectiveRH_NO(fov * kDegreesToRadians, aspect, near, far);
 }
 
+float Camera::constrainedPitch(float pitch)
+{
+    if (pitch > 10.0f) {
+        pitch = 10.0f;
+    }
+    if (pitch < -40.0f) {
+        pitch = -40.0f;
+    }
+    return pitch;
+}
+
 void Camera::processMouseMovement(float xoffset, float yoffset, bool constrainPitch)
 {
     yaw += xoffset * kSensitivity;
     pitch += yoffset * kSensitivity;
     if (constrainPitch) {
-        if (pitch > 10.0f) {
-            pitch = 10.0f;
-        }
-        if (pitch < -40.0f) {
-            pitch = -40.0f;
-        }
+        pitch = constrainedPitch(pitch);
     } else {
         if (pitch > 180.0f) {
             pitch = 0.0f;

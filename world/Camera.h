@@ -10,6 +10,8 @@ public:
 
     void updateProjection();
     void processMouseMovement(float xoffset, float yoffset, bool constrainPitch);
+    // The pitch range the view is held to when constrained: -40 to 10 degrees, not symmetric.
+    static float constrainedPitch(float pitch);
 
     glm::vec3 position = glm::vec3(0.0f, 6510.0f, 0.0f);
     glm::vec3 front = glm::vec3(0.0f, 0.0f, -1.0f);

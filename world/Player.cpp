@@ -113,12 +113,7 @@ void Player::rotate(float xoffset, float yoffset, bool constrainPitch)
     yaw += 0.1f * xoffset;
     pitch += 0.1f * yoffset;
     if (constrainPitch) {
-        if (pitch > 10.0f) {
-            pitch = 10.0f;
-        }
-        if (pitch < -40.0f) {
-            pitch = -40.0f;
-        }
+        pitch = Camera::constrainedPitch(pitch);
     } else {
         if (pitch > 180.0f) {
             pitch = 0.0f;

@@ -83,6 +83,36 @@ TEST(PlayerAlone, ControllerDescriptionTakesThePlayersBoxAndKeepsTheRestDefault)
     EXPECT_TRUE(desc.isValid());
 }
 
+struct RotateCase {
+    float startPitch;
+    float yoffset;
+    bool constrained;
+    float pitch;
+};
+
+class PlayerRotate : public ::testing::TestWithParam<RotateCase> {};
+
+TEST_P(PlayerRotate, PitchIsHeldOrWrappedAndTheCameraFollows)
+{
+    const RotateCase& c = GetParam();
+    Player player;
+    player.camera = std::make_shared<Camera>();
+    player.pitch = c.startPitch;
+    player.rotate(30.0f, c.yoffset, c.constrained);
+    EXPECT_FLOAT_EQ(player.yaw, -87.0f);
+    EXPECT_FLOAT_EQ(player.pitch, c.pitch);
+    EXPECT_EQ(player.camera->yaw, player.yaw);
+    EXPECT_EQ(player.camera->pitch, player.pitch);
+    expectVec3(player.camera->position, player.position - 100.0f * player.front + 15.0f * player.up, 1e-3f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Offsets, PlayerRotate,
+                         ::testing::Values(RotateCase{0.0f, 50.0f, true, 5.0f}, RotateCase{0.0f, 200.0f, true, 10.0f},
+                                           RotateCase{0.0f, -500.0f, true, -40.0f},
+                                           RotateCase{170.0f, 150.0f, false, 0.0f},
+                                           RotateCase{-170.0f, -150.0f, false, 0.0f},
+                                           RotateCase{100.0f, 200.0f, false, 120.0f}));
+
 // A player on the generated slope with its controller, and a rock and a skier body to be hit by.
 class PlayerHits : public ::testing::Test {
 protected:
