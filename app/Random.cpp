@@ -62,11 +62,3 @@ float randomScale(float targetVolume, float modelVolume, float sigma)
     const float n = sample();
     return std::abs(n * c + c);
 }
-
-LookupRandom lookupRandom;
-
-int LookupRandom::next()
-{
-    state = state * 214013u + 2531011u;
-    return static_cast<int>((state >> 16) & 0x7FFFu);
-}

@@ -2,8 +2,6 @@
 
 #include <glm/glm.hpp>
 
-#include <cstdint>
-
 // The scene's random values, all from the one seeded engine in the order they are asked for.
 // Each call uses fresh samplers, so no kept value carries over from one call to the next.
 
@@ -22,13 +20,3 @@ glm::vec3 randomOffsetAround(float limitX, float limitZ, glm::vec3 centre, float
 // A scale that gives a model of volume modelVolume about targetVolume, varied by the relative
 // deviation sigma; never negative.
 float randomScale(float targetVolume, float modelVolume, float sigma);
-
-// The generator of the particles' random lookup textures: the classic C library rand of range
-// 0..32767 (x = x * 214013 + 2531011, bits 16 to 30 out) from its unseeded state, so every run
-// uploads the same textures. Each effect continues the sequence; nothing else draws from it.
-struct LookupRandom {
-    int next();
-    std::uint32_t state = 1;
-};
-
-extern LookupRandom lookupRandom;

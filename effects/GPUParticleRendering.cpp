@@ -1,7 +1,7 @@
 #include "effects/GPUParticleEffect.h"
 
 #include "app/GLContext.h"
-#include "app/Random.h"
+#include "app/LookupRandom.h"
 #include "app/Shader.h"
 #include "world/Camera.h"
 #include "world/DrawHelpers.h"

@@ -1,4 +1,5 @@
 #include "app/Globals.h"
+#include "app/LookupRandom.h"
 #include "app/NormalSampler.h"
 #include "app/Random.h"
 
@@ -44,9 +45,8 @@ TEST_F(RandomHelpers, UniformOfTheLargestOutputRoundsUpToOne)
 {
     // 2^32 - 1 is not a float; the nearest is 2^32 itself.
     EXPECT_EQ(static_cast<float>(4294967295u) / 4294967296.0f, 1.0f);
-    std::mt19937 engine = randomEngine;
     for (int i = 0; i < 100000; ++i) {
-        const float u = static_cast<float>(engine()) / 4294967296.0f;
+        const float u = NormalSampler::uniform();
         ASSERT_GE(u, 0.0f);
         ASSERT_LE(u, 1.0f);
     }

@@ -1,5 +1,5 @@
 #include "app/Globals.h"
-#include "app/Random.h"
+#include "app/LookupRandom.h"
 #include "app/Shader.h"
 #include "effects/GPUParticleEffect.h"
 #include "tests/support/ParticleFixture.h"
