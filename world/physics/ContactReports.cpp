@@ -16,13 +16,6 @@ constexpr std::size_t noReport = std::numeric_limits<std::size_t>::max();
 
 }
 
-unsigned defaultSimulationFilter(const RigidActor&, const RigidActor&)
-{
-    return pairflags::contactDefault;
-}
-
-SimulationEventCallback::~SimulationEventCallback() = default;
-
 void ContactReports::collect(btDispatcher& dispatcher, PairFilter filter)
 {
     ++step;

@@ -1,0 +1,10 @@
+#include "world/physics/PairFilter.h"
+
+namespace physics {
+
+unsigned defaultSimulationFilter(const RigidActor&, const RigidActor&)
+{
+    return pairflags::contactDefault;
+}
+
+}

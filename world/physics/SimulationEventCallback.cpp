@@ -1,0 +1,7 @@
+#include "world/physics/SimulationEventCallback.h"
+
+namespace physics {
+
+SimulationEventCallback::~SimulationEventCallback() = default;
+
+}
