@@ -36,7 +36,10 @@ void World::initTerrain()
         // Sampled from its mip levels: the slope is seen from near to far, and its relief is read
         // at the scale of the tessellation. The levels are made here too, so the texture is
         // complete whoever loaded it.
-        glGenerateTextureMipmap(picture->id);
-        glTextureParameteri(picture->id, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        // Bound on its own unit, where the draw binds it anyway: no other unit's binding changes.
+        glActiveTexture(GL_TEXTURE0 + picture->id);
+        glBindTexture(GL_TEXTURE_2D, picture->id);
+        glGenerateMipmap(GL_TEXTURE_2D);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     }
 }
