@@ -1,5 +1,6 @@
 #include "world/World.h"
 
+#include "world/DynamicGameObject.h"
 #include "world/Player.h"
 #include "world/Terrain.h"
 #include "world/physics/BoxController.h"
@@ -28,7 +29,7 @@ void World::initPhysics()
         physics::BoxControllerDesc controllerDesc;
         player->controller = physics->createController(player->makeControllerDesc(controllerDesc, defaultMaterial));
         if (player->controller == nullptr) {
-            std::cerr << "\nthe player's box controller could not be made from its description "
+            std::cerr << "the player's box controller could not be made from its description "
                          "(a size not positive, or a step offset above twice the half height)"
                       << std::endl;
         }
@@ -62,4 +63,13 @@ void World::releasePhysics()
     }
     defaultMaterial = nullptr;
     terrainActor = nullptr;
+    // The bodies and the controller went with the world: nothing may reach them any more.
+    if (player) {
+        player->controller = nullptr;
+    }
+    for (const auto& object : objects) {
+        if (auto* body = dynamic_cast<DynamicGameObject*>(object.get())) {
+            body->actor = nullptr;
+        }
+    }
 }

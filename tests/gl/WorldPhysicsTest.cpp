@@ -107,6 +107,37 @@ TEST_F(WorldPhysics, TeardownReleasesScenePartsInOrder)
     EXPECT_EQ(released, (std::vector<std::string>{"scene", "dispatcher", "physics", "cooking", "foundation"}));
 }
 
+// Released early, the physics takes the bodies and the controller with it, and what pointed at them
+// no longer does: a frame after it steps nothing and reads nothing freed.
+TEST_F(WorldPhysics, ReleasedPhysicsLeavesNoObjectPointingIntoIt)
+{
+    world->addRock(world->player->position + glm::vec3(0.0f, 20.0f, -30.0f));
+    ASSERT_EQ(world->objects.size(), 1u);
+    auto* rock = dynamic_cast<DynamicGameObject*>(world->objects[0].get());
+    ASSERT_NE(rock, nullptr);
+    const glm::vec3 where = rock->position;
+    world->releasePhysics();
+    EXPECT_EQ(world->player->controller, nullptr);
+    EXPECT_EQ(rock->actor, nullptr);
+    world->updateSimulation();
+    world->player->scale(0.9f);
+    EXPECT_EQ(rock->position, where);
+}
+
+// Slow motion slows the script's clock, not the physics: a frame with the slow step still moves a
+// falling rock by one whole 1/60 s step of gravity.
+TEST_F(WorldPhysics, SlowMotionFrameStillStepsTheBodiesBySixtiethOfASecond)
+{
+    world->addRock(world->player->position + glm::vec3(0.0f, 200.0f, -30.0f));
+    ASSERT_EQ(world->objects.size(), 1u);
+    auto* rock = dynamic_cast<DynamicGameObject*>(world->objects[0].get());
+    ASSERT_NE(rock, nullptr);
+    ASSERT_NE(rock->actor, nullptr);
+    const float before = rock->actor->getLinearVelocity().y;
+    world->render(0.0006f);
+    EXPECT_NEAR(rock->actor->getLinearVelocity().y - before, -20.0f / 60.0f, 1e-4f);
+}
+
 // Walking is never done by the run, but the controller's move is how the hit report is reached:
 // the slope (group 0) changes nothing, a rock in the way shrinks the player.
 TEST_F(WorldPhysics, PlayerWalkingIntoARockOnTheSlopeShrinks)
