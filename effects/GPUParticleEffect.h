@@ -44,7 +44,7 @@ public:
     void seedParticles(unsigned count);
     // One step of the simulation by `dt` of script time, then the draw of its result.
     void update(float dt);
-    // The step of update without the clock and the draw; nothing calls it.
+    // The step of update without the clock and the draw.
     void simulate(float dt);
     void setUniformsBegin(float dt);
     void setUniformsSecond(float dt);
@@ -56,7 +56,7 @@ public:
     void createRandomTexture(GLuint texture, unsigned size);
     // Fills the 2D texture with the terrain's height grid: texel (column j, row i) = heights[i][j].
     void createTerrainLookupTexture(GLuint texture);
-    // The lookup textures of init with `size` texels in each random texture; nothing calls it.
+    // The lookup textures of init, with `size` texels in each random texture.
     void createTextures(unsigned size);
 
     // Entries per stream buffer, and the most particles a step may write.

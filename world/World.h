@@ -125,7 +125,8 @@ public:
     // Switches the first effect's compute program: 1 and 2 are modes, other values do nothing.
     void setParticleMode(int mode);
     bool isFirstEffectIdle();
-    // The effect-count rule by itself; never called by the run.
+    // The effect-count rule: one effect more or fewer a frame until there are as many as the
+    // player's rounded size, never none.
     void balanceEffects();
 
     void initFramebuffers(unsigned width, unsigned height);

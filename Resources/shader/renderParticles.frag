@@ -40,7 +40,7 @@ void main()
 {
     bool plain = shade.w > 0.5;
     float d2 = plain ? 0.0 : dot(corner, corner);
-    if (d2 > 1.0 || (!plain && smoothstep(1.0, SOFT_FROM, sqrt(d2)) < ordered(gl_FragCoord.xy))) {
+    if (d2 > 1.0 || (!plain && 1.0 - smoothstep(SOFT_FROM, 1.0, sqrt(d2)) < ordered(gl_FragCoord.xy))) {
         discard;
     }
     // View space, the camera looking down -z.

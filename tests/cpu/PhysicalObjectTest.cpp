@@ -10,6 +10,7 @@
 #include "world/physics/RigidDynamic.h"
 #include "world/physics/RigidStatic.h"
 
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -45,6 +46,8 @@ TEST_F(PhysicalObject, BoxTakesTheScaledExtentsAndItsCentreOfMassSwapsYAndZ)
     rock.extents = glm::vec3(2.0f, 4.0f, 6.0f);
     rock.scale = 10.0f;
     rock.position = glm::vec3(1.0f, 2.0f, 3.0f);
+    // The body's pose takes the position alone, whatever the drawing's rotation holds.
+    rock.rotation = glm::rotate(glm::mat4(1.0f), 1.0f, glm::vec3(0.0f, 1.0f, 0.0f));
     ASSERT_TRUE(rock.initPhysics(&world, material, 1, nullptr));
     ASSERT_NE(rock.actor, nullptr);
     EXPECT_EQ(rock.getActor(), rock.actor);
