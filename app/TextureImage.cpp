@@ -17,8 +17,12 @@ bool takesChannels(int channels)
     return channels == 3 || channels == 4;
 }
 
+// A few kilobytes of compressed file can claim a picture of gigabytes: what a header claims beyond
+// this is refused before anything is decoded. The run's own pictures take a few megabytes.
+constexpr size_t kMostPixelBytes = size_t{256} << 20;
+
 // stb_image hands out a picture of no rows for a BMP whose header says height 0.
-std::string sizeProblem(int width, int height, int maxSide)
+std::string sizeProblem(int width, int height, int channels, int maxSide)
 {
     const std::string size = std::to_string(width) + " x " + std::to_string(height);
     if (width <= 0 || height <= 0) {
@@ -26,6 +30,10 @@ std::string sizeProblem(int width, int height, int maxSide)
     }
     if (width > maxSide || height > maxSide) {
         return "is " + size + ", more than the context's maximum texture size of " + std::to_string(maxSide);
+    }
+    if (static_cast<size_t>(width) * static_cast<size_t>(height) * static_cast<size_t>(channels) > kMostPixelBytes) {
+        return "is " + size + " with " + std::to_string(channels) + " channels, more than " +
+               std::to_string(kMostPixelBytes >> 20) + " MiB of pixels";
     }
     return "";
 }
@@ -63,7 +71,7 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
         image.problem = channelProblem(channels);
         return image;
     }
-    image.problem = sizeProblem(width, height, maxSide);
+    image.problem = sizeProblem(width, height, channels, maxSide);
     if (!image.problem.empty()) {
         return image;
     }
@@ -75,7 +83,7 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     } else if (!takesChannels(image.channels)) {
         image.problem = channelProblem(image.channels);
         image.pixels.reset();
-    } else if (std::string size = sizeProblem(image.width, image.height, maxSide); !size.empty()) {
+    } else if (std::string size = sizeProblem(image.width, image.height, image.channels, maxSide); !size.empty()) {
         // The decoder may read a picture otherwise than its header tells.
         image.problem = size;
         image.pixels.reset();

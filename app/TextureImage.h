@@ -7,8 +7,9 @@
 // row first, three or four channels.
 class TextureImage {
 public:
-    // Decodes the bytes of an image file. A picture of other than three or four channels, or with a side
-    // longer than `maxSide`, is refused from its header, before its pixels are decoded.
+    // Decodes the bytes of an image file. A picture of other than three or four channels, with a side
+    // longer than `maxSide`, or of more than 256 MiB of pixels, is refused from its header, before its
+    // pixels are decoded.
     static TextureImage decode(const std::string& bytes, int maxSide);
 
     // False when refused; `problem` then says why.

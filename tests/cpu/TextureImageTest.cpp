@@ -54,6 +54,22 @@ std::string bmp(int width, int height)
     return file;
 }
 
+void putBigEndian(std::string& bytes, size_t at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * (3 - i))) & 0xFF);
+    }
+}
+
+// A small PNG whose header claims another size than its one pixel.
+std::string pngClaiming(int width, int height, int channels)
+{
+    std::string file = png(1, 1, channels);
+    putBigEndian(file, 16, static_cast<uint32_t>(width));
+    putBigEndian(file, 20, static_cast<uint32_t>(height));
+    return file;
+}
+
 struct DecodeCase {
     const char* name;
     std::string bytes;
@@ -96,6 +112,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "is 17 x 3, more than the context's maximum texture size of 16"},
         DecodeCase{"TallerThanTheContextTakes", png(3, 17, 4), 16, 0,
                    "is 3 x 17, more than the context's maximum texture size of 16"},
+        // A few bytes of file must not make the loader ask for gigabytes, whatever the context takes.
+        DecodeCase{"HeaderClaimingAGigabyte", pngClaiming(16384, 16384, 4), 16384, 0,
+                   "is 16384 x 16384 with 4 channels, more than 256 MiB of pixels"},
         DecodeCase{"Bmp", bmp(3, 2), 16384, 3, ""},
         // stb_image decodes this to a picture of no rows; OpenGL would get a texture without an image.
         DecodeCase{"BmpOfNoRows", bmp(258, 0), 16384, 0, "is 258 x 0: a picture without pixels"},
