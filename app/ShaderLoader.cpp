@@ -198,6 +198,7 @@ bool compileShaderFile(GLuint shader, std::string path)
     }
     if (!file.read()) {
         platform::reportError("invalid path " + path);
+        std::cerr << path << " " << file.problem << std::endl;
         return false;
     }
     if (compileShaderSource(shader, file.bytes)) {

@@ -387,8 +387,10 @@ TEST_F(ShaderFolderGL, WritesEveryMessageInListingOrder)
         {"broken.frag", {"", folder + "/broken.frag does not compile:\n" + brokenLog + "\n" + notCreated}},
         {"readme.txt", {"", folder + "/readme.txt: its postfix names no shader stage\n\n" + notCreated}},
         {"update.vs", {success("update.vs"), ""}},
-        {"sub.frag", {"ERROR: invalid path " + folder + "/sub.frag\n", notCreated}},
-        {"ghost.vs", {"ERROR: invalid path " + folder + "/ghost.vs\n", notCreated}},
+        {"sub.frag", {"ERROR: invalid path " + folder + "/sub.frag\n", folder + "/sub.frag is a directory\n" + notCreated}},
+        {"ghost.vs",
+         {"ERROR: invalid path " + folder + "/ghost.vs\n",
+          folder + "/ghost.vs cannot be opened: No such file or directory\n" + notCreated}},
     };
     std::string expectedOut = "\nshaderfolder path is: " + folder + "\n";
     std::string expectedErr;
@@ -424,6 +426,7 @@ TEST_F(ShaderFolderGL, EntriesThatAreNoSourceFilesAreRefusedAndTheRestLoads)
 
     for (const char* file : {"pipe.vs", "zero.frag"}) {
         EXPECT_NE(out.find("ERROR: invalid path " + folder + "/" + file + "\n"), std::string::npos) << out;
+        EXPECT_NE(err.find(folder + "/" + file + " is not a regular file\n"), std::string::npos) << err;
     }
     EXPECT_NE(err.find(folder + "/huge.vs is larger than 1048576 bytes: too large for a shader source\n" + notCreated),
               std::string::npos)
