@@ -17,6 +17,7 @@ trap cleanup EXIT
 
 # The server loads every cookie of its file whatever display it names; the clients look theirs up by display.
 cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+: >"$work/auth"
 xauth -q -f "$work/auth" add :0 . "$cookie"
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -nolisten tcp -auth "$work/auth" 3>"$work/display" \
   2>"$work/server.log" &

@@ -74,7 +74,8 @@ TEST(DemoWindowGL, GatePollsEventsOnlyOnADueFrame)
     ProcessResult sent = runShell("for i in $(seq 50); do wid=$(xdotool search --onlyvisible --pid " +
                                   std::to_string(getpid()) +
                                   " --name '^gate test$' 2>/dev/null | head -n 1); [ -n \"$wid\" ] && break; "
-                                  "sleep 0.1; done; xdotool key --window \"$wid\" Escape getwindowname \"$wid\" "
+                                  "sleep 0.1; done; [ -n \"$wid\" ] || exit 1; "
+                                  "xdotool key --window \"$wid\" Escape getwindowname \"$wid\" "
                                   ">/dev/null");
     ASSERT_EQ(sent.exitCode, 0) << sent.output;
     int w = 0, h = 0;
