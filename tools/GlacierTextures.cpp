@@ -5,6 +5,8 @@
 
 #include <glm/glm.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -72,6 +74,16 @@ vec3 shadeGlacier(const Surface& p, float light, float grain)
     return colour;
 }
 
+// The displacement map's green and blue channels hold the height's slope per unit of texture
+// coordinate, so that the slope shader reads it in one fetch instead of differencing heights. It is
+// stored as 0.5 + 0.5 sign(s) sqrt(|s| / 64): fine steps for the gentle drifts, room for the crack
+// walls (a thousandth of the texels are steeper than 64 and are clamped).
+float encodeSlope(float slope)
+{
+    const float t = std::sqrt(std::min(std::abs(slope) / 64.0f, 1.0f));
+    return 0.5f + 0.5f * std::copysign(t, slope);
+}
+
 } // namespace
 
 void writeGlacierTextures(const std::string& folder, int size)
@@ -103,7 +115,12 @@ void writeGlacierTextures(const std::string& folder, int size)
             const float light = glm::max(glm::dot(normal, sun), 0.0f) / sun.z;
             const float grain = noise::hash01(static_cast<unsigned>(x), static_cast<unsigned>(y), 5u);
             colour.at(x, y) = shadeGlacier(p, light, grain);
-            displacement.at(x, y) = vec3(p.height);
+            // The slope along the texture's u (columns) and v (rows upwards, as the loader flips
+            // the picture), dithered by half a step so that gentle slopes shade without bands.
+            const float du = (heightAt(x + 1, y) - heightAt(x - 1, y)) * 0.5f * static_cast<float>(size);
+            const float dv = (heightAt(x, y - 1) - heightAt(x, y + 1)) * 0.5f * static_cast<float>(size);
+            const float dither = (noise::hash01(static_cast<unsigned>(x), static_cast<unsigned>(y), 9u) - 0.5f) / 255.0f;
+            displacement.at(x, y) = vec3(p.height, encodeSlope(du) + dither, encodeSlope(dv) - dither);
         }
     }
     colour.writePng(folder + "/glacier2.png");

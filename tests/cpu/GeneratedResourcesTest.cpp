@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -170,6 +171,47 @@ TEST_P(TiledTexture, WrapsWithoutASeam)
         << "columns: inside " << columns.inside << ", across the edge " << columns.seam;
     const Wrap rows = wrapAcross(p, false);
     EXPECT_LE(rows.seam, 2.0 * rows.inside + 1.0) << "rows: inside " << rows.inside << ", across the edge " << rows.seam;
+}
+
+// The slope shader reads the height's slope from green and blue instead of differencing the
+// heights: decoded, they must follow the red heights' own slope, with u along the columns and v up
+// the rows (the loader turns the picture upside down).
+TEST(DisplacementMap, GreenAndBlueHoldTheSlopeOfTheRedHeights)
+{
+    const Picture p(kResources / "textures" / "DisplacementMap.png");
+    ASSERT_FALSE(p.pixels.empty()) << stbi_failure_reason();
+    ASSERT_EQ(p.channels, 3);
+    auto decode = [](int value) {
+        const float t = static_cast<float>(value) / 127.5f - 1.0f;
+        return std::copysign(t * t * 64.0f, t);
+    };
+    auto height = [&](int x, int y) {
+        return static_cast<float>(p.at((x + p.width) % p.width, (y + p.height) % p.height, 0)) / 255.0f;
+    };
+    int steep = 0;
+    int agreeing = 0;
+    double error = 0.0;
+    double size = 0.0;
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            const float du = (height(x + 1, y) - height(x - 1, y)) * 0.5f * static_cast<float>(p.width);
+            const float dv = (height(x, y - 1) - height(x, y + 1)) * 0.5f * static_cast<float>(p.height);
+            const float su = decode(p.at(x, y, 1));
+            const float sv = decode(p.at(x, y, 2));
+            for (auto [fromHeights, stored] : {std::pair{du, su}, std::pair{dv, sv}}) {
+                if (std::abs(fromHeights) > 8.0f && std::abs(fromHeights) < 60.0f) {
+                    ++steep;
+                    agreeing += (fromHeights > 0.0f) == (stored > 0.0f);
+                    error += std::abs(stored - fromHeights);
+                    size += std::abs(fromHeights);
+                }
+            }
+        }
+    }
+    ASSERT_GT(steep, 1000);
+    EXPECT_GT(agreeing, steep * 99 / 100);
+    // The heights are cut to 8 bits, the stored slopes come from the unrounded ones.
+    EXPECT_LT(error / size, 0.15);
 }
 
 INSTANTIATE_TEST_SUITE_P(Slope, TiledTexture, ::testing::Values("glacier2.png", "DisplacementMap.png"),
