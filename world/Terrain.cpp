@@ -2,6 +2,8 @@
 
 #include "app/Random.h"
 
+#include <GL/glew.h>
+
 #include <algorithm>
 #include <cmath>
 #include <initializer_list>
@@ -46,7 +48,12 @@ Terrain::Terrain() : heights(kStored, std::vector<float>(kStored, 0.0f))
     generateHeights();
 }
 
-Terrain::~Terrain() = default;
+Terrain::~Terrain()
+{
+    if (comparingSampler != 0) {
+        glDeleteSamplers(1, &comparingSampler);
+    }
+}
 
 void Terrain::generateHeights()
 {

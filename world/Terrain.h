@@ -54,6 +54,12 @@ public:
     bool wireframe = false;
     // The terrain's own previous view-projection, sent as "oldviewProjMatrix".
     glm::mat4 previousViewProjection = glm::mat4(1.0f);
+
+private:
+    // The sampler through which the slope compares its distances with the shadow cube's, made at
+    // the first draw.
+    GLuint shadowSampler();
+    GLuint comparingSampler = 0;
 };
 
 // Enables vertex attribute 0 and returns its argument; nothing calls it.

@@ -120,15 +120,35 @@ void Terrain::draw()
     glActiveTexture(GL_TEXTURE0 + displacementId);
     glBindTexture(GL_TEXTURE_2D, displacementId);
     sun->setLitUniforms(*shader, *camera);
+    // The slope reads the shadow cube through a comparing sampler on the cube's unit, for this draw
+    // only: the objects' program reads the same cube's distances as they are.
+    const GLuint shadowUnit = sun->shadowCubeTexture;
+    glBindSampler(shadowUnit, shadowSampler());
 
     // Each triangle of the index list is one patch; set here because the patch size is shared
     // state that another program's draw may have changed.
     glPatchParameteri(GL_PATCH_VERTICES, 3);
     glDrawElements(GL_PATCHES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_SHORT, nullptr);
+    glBindSampler(shadowUnit, 0);
     glBindVertexArray(0);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
     previousViewProjection = viewProjection(*camera);
+}
+
+GLuint Terrain::shadowSampler()
+{
+    if (comparingSampler == 0) {
+        glGenSamplers(1, &comparingSampler);
+        glSamplerParameteri(comparingSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glSamplerParameteri(comparingSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glSamplerParameteri(comparingSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glSamplerParameteri(comparingSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glSamplerParameteri(comparingSampler, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+        glSamplerParameteri(comparingSampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+        glSamplerParameteri(comparingSampler, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    }
+    return comparingSampler;
 }
 
 void Terrain::drawShadow(std::shared_ptr<Shader> shadowShader)
