@@ -108,7 +108,9 @@ Mesh boulder(const Sphere& sphere, const Boulder& b, float ground, Rng& rng, uns
 
 void writeRockCluster(const std::string& folder)
 {
-    const Sphere sphere = icosphere(2);
+    // The largest boulder takes the finer sphere; the small ones are seen no closer and need less.
+    const Sphere fine = icosphere(2);
+    const Sphere coarse = icosphere(1);
     const Boulder boulders[] = {
         {{0.0f, 0.0f, 0.0f}, {1.2f, 0.95f, 1.0f}},
         {{1.35f, -0.3f, 0.55f}, {0.75f, 0.6f, 0.65f}},
@@ -121,7 +123,7 @@ void writeRockCluster(const std::string& folder)
     Mesh cluster;
     unsigned char seed = 101;
     for (const Boulder& b : boulders) {
-        cluster.append(boulder(sphere, b, ground, rng, seed));
+        cluster.append(boulder(&b == &boulders[0] ? fine : coarse, b, ground, rng, seed));
         seed = static_cast<unsigned char>(seed + 17);
     }
     cluster.centre();

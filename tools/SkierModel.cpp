@@ -53,7 +53,7 @@ glm::mat3 leaning(float lean)
 void ski(Mesh& mesh, float x)
 {
     const float tail = 0.78f, tip = -0.92f, width = 0.038f, thickness = 0.022f;
-    const int steps = 10;
+    const int steps = 4;
     unsigned previous = 0;
     for (int i = 0; i <= steps; ++i) {
         const float z = tail + (tip - tail) * i / steps;
@@ -89,15 +89,15 @@ void ski(Mesh& mesh, float x)
 void pole(Mesh& mesh, const vec3& hand, const vec3& tip)
 {
     const vec3 along = glm::normalize(hand - tip);
-    mesh.tube(tip, hand + along * 0.06f, 0.006f, 0.009f, 5);
-    mesh.tube(hand - along * 0.07f, hand + along * 0.08f, 0.017f, 0.016f, 6);
-    mesh.tube(tip + along * 0.085f, tip + along * 0.1f, 0.048f, 0.044f, 8);
+    mesh.tube(tip, hand + along * 0.06f, 0.006f, 0.009f, 3);
+    mesh.tube(hand - along * 0.07f, hand + along * 0.08f, 0.017f, 0.016f, 4);
+    mesh.tube(tip + along * 0.085f, tip + along * 0.1f, 0.048f, 0.044f, 5);
 }
 
 void limb(Mesh& mesh, const vec3& from, const vec3& to, float radiusFrom, float radiusTo)
 {
-    mesh.tube(from, to, radiusFrom, radiusTo, 8);
-    mesh.ellipsoid(to, vec3(radiusTo * 1.02f), glm::mat3(1.0f), 8, 5);
+    mesh.tube(from, to, radiusFrom, radiusTo, 5);
+    mesh.ellipsoid(to, vec3(radiusTo * 1.02f), glm::mat3(1.0f), 4, 2);
 }
 
 Mesh skier(const Pose& p)
@@ -107,26 +107,26 @@ Mesh skier(const Pose& p)
         ski(mesh, 0.12f * side);
         // Boot with its cuff, then the legs, the arm, the glove and the pole.
         mesh.box(mirrored({0.12f, 0.13f, 0.0f}, side), {0.055f, 0.108f, 0.15f});
-        mesh.tube(mirrored({0.12f, 0.2f, 0.01f}, side), mirrored(p.ankle, side) + vec3(0, 0.06f, 0), 0.068f, 0.064f, 8);
+        mesh.tube(mirrored({0.12f, 0.2f, 0.01f}, side), mirrored(p.ankle, side) + vec3(0, 0.06f, 0), 0.068f, 0.064f, 5);
         limb(mesh, mirrored(p.ankle, side), mirrored(p.knee, side), 0.058f, 0.064f);
         limb(mesh, mirrored(p.knee, side), mirrored(p.hip, side), 0.068f, 0.088f);
-        mesh.ellipsoid(mirrored(p.shoulder, side), vec3(0.066f), glm::mat3(1.0f), 8, 5);
+        mesh.ellipsoid(mirrored(p.shoulder, side), vec3(0.066f), glm::mat3(1.0f), 5, 3);
         limb(mesh, mirrored(p.shoulder, side), mirrored(p.elbow, side), 0.058f, 0.047f);
         limb(mesh, mirrored(p.elbow, side), mirrored(p.hand, side), 0.047f, 0.04f);
-        mesh.ellipsoid(mirrored(p.hand, side), vec3(0.048f, 0.052f, 0.05f), glm::mat3(1.0f), 8, 5);
+        mesh.ellipsoid(mirrored(p.hand, side), vec3(0.048f, 0.052f, 0.05f), glm::mat3(1.0f), 4, 2);
         pole(mesh, mirrored(p.hand, side), mirrored(p.poleTip, side));
     }
 
     const glm::mat3 trunk = leaning(p.lean);
-    mesh.ellipsoid(p.pelvis, {0.17f, 0.12f, 0.13f}, trunk, 10, 6);
-    mesh.ellipsoid(p.chest, {0.2f, 0.29f, 0.135f}, trunk, 12, 8);
+    mesh.ellipsoid(p.pelvis, {0.17f, 0.12f, 0.13f}, trunk, 6, 4);
+    mesh.ellipsoid(p.chest, {0.2f, 0.29f, 0.135f}, trunk, 8, 5);
     // A small pack on the back.
     mesh.box(p.chest + trunk * vec3(0.0f, 0.03f, 0.15f), {0.12f, 0.16f, 0.05f}, trunk);
 
-    mesh.tube(p.neck, p.head - vec3(0.0f, 0.05f, 0.0f), 0.05f, 0.048f, 8);
-    mesh.ellipsoid(p.head, {0.1f, 0.115f, 0.11f}, glm::mat3(1.0f), 10, 6);
+    mesh.tube(p.neck, p.head - vec3(0.0f, 0.05f, 0.0f), 0.05f, 0.048f, 5);
+    mesh.ellipsoid(p.head, {0.1f, 0.115f, 0.11f}, glm::mat3(1.0f), 6, 4);
     // Helmet over the crown and goggles across the face, which looks along -z.
-    mesh.ellipsoid(p.head + vec3(0.0f, 0.025f, 0.005f), {0.118f, 0.112f, 0.128f}, glm::mat3(1.0f), 12, 7);
+    mesh.ellipsoid(p.head + vec3(0.0f, 0.025f, 0.005f), {0.118f, 0.112f, 0.128f}, glm::mat3(1.0f), 8, 4);
     mesh.box(p.head + vec3(0.0f, 0.01f, -0.112f), {0.085f, 0.028f, 0.018f});
     mesh.centre();
     return mesh;
