@@ -1,7 +1,9 @@
-// frame_bench [width height [last frame]]: plays the scripted run from frame 1 to the last frame
-// through the real start-up, World and GameLoop at the given window size, with the due frames
-// back to back instead of through the 60 Hz gate, and prints the median time of every timed pass,
-// of the whole frame and of the floor measured beside it. Runs from the build folder.
+// frame_bench [width height [last frame [trace file]]]: plays the scripted run from frame 1 to the
+// last frame through the real start-up, World and GameLoop at the given window size, with the due
+// frames back to back instead of through the 60 Hz gate, and prints the median time of every timed
+// pass, of the whole frame and of the floor measured beside it. With a trace file it also writes
+// every frame's times there, one line a frame and pass, to find the stretch of the run that costs.
+// Runs from the build folder.
 #include "app/FrameProfiler.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
@@ -60,8 +62,8 @@ std::string groupOf(const std::string& pass)
 int main(int argc, char** argv)
 {
     const Clock::time_point processStart = Clock::now();
-    if (argc != 1 && argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: %s [width height [last frame]]\n", argv[0]);
+    if (argc != 1 && argc != 3 && argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: %s [width height [last frame [trace file]]]\n", argv[0]);
         return 2;
     }
     const int width = argc > 1 ? std::atoi(argv[1]) : 1000;
@@ -70,6 +72,16 @@ int main(int argc, char** argv)
     if (width <= 0 || height <= 0 || lastFrame < 2) {
         std::fprintf(stderr, "width and height must be positive and the last frame at least 2\n");
         return 2;
+    }
+
+    std::ofstream trace;
+    if (argc > 4) {
+        trace.open(argv[4]);
+        if (!trace) {
+            std::fprintf(stderr, "cannot write the trace file %s\n", argv[4]);
+            return 2;
+        }
+        trace << "frame,pass,milliseconds\n";
     }
 
     loadSettings();
@@ -110,6 +122,9 @@ int main(int argc, char** argv)
             const double frameMs = milliseconds(end - begin);
             const double floorMs = floor->measure();
             floors.push_back(floorMs);
+            if (trace.is_open()) {
+                trace << frame << ",frame," << frameMs << '\n' << frame << ",floor," << floorMs << '\n';
+            }
             if (!profiled) {
                 frames.push_back(frameMs);
                 ratios.push_back(frameMs / floorMs);
@@ -120,6 +135,9 @@ int main(int argc, char** argv)
             double timed = 0.0;
             std::map<std::string, double> groups;
             for (const FrameProfiler::FrameSample& sample : samples) {
+                if (trace.is_open()) {
+                    trace << frame << ',' << profiler.passes()[sample.pass].name << ',' << sample.milliseconds << '\n';
+                }
                 timed += sample.milliseconds;
                 passRatios[sample.pass].push_back(sample.milliseconds / floorMs);
                 const std::string group = groupOf(profiler.passes()[sample.pass].name);
