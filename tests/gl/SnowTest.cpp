@@ -12,6 +12,8 @@
 
 #include <cmath>
 #include <memory>
+#include <ostream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -162,6 +164,84 @@ TEST_F(SnowGL, TheSecondStyleGathersTheSnowIntoAColumnRoundTheEmissionCentre)
     }
     EXPECT_GT(inColumn, positions.size() * 9 / 10);
 }
+
+// However many of its invocations want a slot, no program hands out one past "MaximumCount": the
+// counter ends at the cap and the entries above it are left as they were. The host's clamp of the
+// count would hide a program that overran it, so the step is dispatched here by hand.
+struct CapCase {
+    const char* name;
+    const char* program;
+    int mode;
+};
+
+void PrintTo(const CapCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ComputeCap : public SnowGL, public ::testing::WithParamInterface<CapCase> {};
+
+TEST_P(ComputeCap, NoProgramWritesPastMaximumCount)
+{
+    const CapCase& c = GetParam();
+    auto effect = makeEffect(buildProgramFromSources(c.program), c.mode, nullptr);
+    // Fewer slots than live particles, besides what the spare invocations add.
+    constexpr unsigned live = 256;
+    constexpr unsigned cap = 200;
+    effect->seedParticles(live);
+    const int in = effect->currentHalf;
+    const int out = 1 - in;
+    const glm::vec4 untouched(-12345.0f);
+    const std::vector<glm::vec4> sentinel(GPUParticleEffect::maximumCount, untouched);
+    for (GLuint k = 0; k < 3; ++k) {
+        glNamedBufferSubData(effect->streamBuffers[k][out], 0, GPUParticleEffect::streamBytes, sentinel.data());
+    }
+    const std::uint32_t zero = 0;
+    glNamedBufferSubData(effect->counterBuffer, 0, sizeof zero, &zero);
+
+    Shader& program = *effect->computeShader;
+    program.use();
+    switch (c.mode) {
+    case 0:
+        effect->setUniformsBegin(0.1f);
+        break;
+    case 1:
+        effect->setUniformsSecond(0.1f);
+        break;
+    default:
+        effect->setUniformsCrash(0.1f);
+        break;
+    }
+    glUniform1ui(program.getUniformLocation("MaximumCount"), cap);
+    glUniform1ui(program.getUniformLocation("LastCount"), live);
+    for (GLuint k = 0; k < 3; ++k) {
+        glBindBufferBase(GL_SHADER_STORAGE_BUFFER, k, effect->streamBuffers[k][in]);
+        glBindBufferBase(GL_SHADER_STORAGE_BUFFER, 3 + k, effect->streamBuffers[k][out]);
+    }
+    glBindBufferBase(GL_ATOMIC_COUNTER_BUFFER, 6, effect->counterBuffer);
+    // Two groups: the 256 live particles, and as many spare invocations that may add more.
+    glDispatchCompute(2, 1, 1);
+    glMemoryBarrier(GL_ALL_BARRIER_BITS);
+
+    const std::uint32_t written = readCounter(effect->counterBuffer);
+    EXPECT_EQ(written, cap) << "the live particles alone want more room than the cap";
+    for (GLuint k = 0; k < 3; ++k) {
+        const std::vector<glm::vec4> stream = readStream(effect->streamBuffers[k][out], GPUParticleEffect::maximumCount);
+        for (unsigned i = 0; i < GPUParticleEffect::maximumCount; ++i) {
+            if (i < written) {
+                ASSERT_NE(stream[i], untouched) << "stream " << k << ", entry " << i << " counted but not written";
+            } else {
+                ASSERT_EQ(stream[i], untouched) << "stream " << k << ", entry " << i << " written past the count";
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ComputeCap,
+                         ::testing::Values(CapCase{"Snowfall", "particlesystem_begin", 0},
+                                           CapCase{"SecondStyle", "particlesystem_2", 1},
+                                           CapCase{"Crash", "particlesystem_crash", 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The World's frame: effects step and draw after the scene's objects into its targets.
 class SnowFrameGL : public SnowGL {
