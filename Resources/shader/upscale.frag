@@ -49,10 +49,13 @@ void main()
     }
     float travelPixels = length(motion * vec2(textureSize(image, 0)));
     int samples = travelPixels < shortestSmear ? 1 : min(motionSamples, 1 + int(ceil(travelPixels / sampleSpacing)));
-    // A software rasteriser leaves the loop as soon as no pixel of its block needs another sample.
+    // The samples sit in equal slices of the smear, each at a place within its slice that changes
+    // from pixel to pixel (interleaved gradient noise): a long smear then reads as a fine grain
+    // rather than as copies of a small bright thing, a flake, spaced along it.
+    float jitter = fract(52.9829189 * fract(dot(gl_FragCoord.xy, vec2(0.06711056, 0.00583715))));
     vec3 scene = vec3(0.0);
     for (int i = 0; i < samples; ++i) {
-        float along = samples == 1 ? 0.0 : float(i) / float(samples - 1) - 0.5;
+        float along = samples == 1 ? 0.0 : (float(i) + jitter) / float(samples) - 0.5;
         scene += textureLod(image, uv + motion * along, 0.0).rgb;
     }
     scene /= float(samples);

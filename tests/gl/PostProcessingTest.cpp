@@ -630,8 +630,11 @@ TEST_F(PostProcessingGL, SmearsOfEveryLengthRampASharpEdgeOverTheirLength)
         const int reach = static_cast<int>(std::ceil(pixels / 2.0f)) + 2;
         EXPECT_EQ(row(window, width / 2 - reach), low);
         EXPECT_EQ(row(window, width / 2 + reach - 1), high);
+        // Past ten pixels the five samples lie farther apart than a bilinear fetch reaches, and each
+        // pixel places them anew within their slices: the ramp rises with a grain of a level or two.
+        const int grain = pixels > 10.0f ? 2 : 0;
         for (int x = width / 2 - reach; x < width / 2 + reach; ++x) {
-            ASSERT_LE(row(window, x), row(window, x + 1)) << "x " << x;
+            ASSERT_LE(row(window, x), row(window, x + 1) + grain) << "x " << x;
         }
         EXPECT_GT(row(window, width / 2 - 1), low);
         EXPECT_LT(row(window, width / 2), high);
