@@ -325,6 +325,11 @@ TEST_F(TerrainGL, DrawSetsItsPicturesOnTheUnitsOfTheirNamesAndTheSunsUniforms)
     GLint cube = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &cube);
     EXPECT_EQ(static_cast<GLuint>(cube), world->shadowCubeTexture);
+    // The slope compares through a sampler of its own, which it takes off the cube's unit again:
+    // the objects' program reads the same cube's distances as they are.
+    GLint sampler = -1;
+    glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+    EXPECT_EQ(sampler, 0);
 
     float factor = 0.0f;
     glGetUniformfv(program, glGetUniformLocation(program, "textureDipsFactor"), &factor);
