@@ -50,8 +50,10 @@ Terrain::Terrain() : heights(kStored, std::vector<float>(kStored, 0.0f))
 
 Terrain::~Terrain()
 {
-    if (comparingSampler != 0) {
-        glDeleteSamplers(1, &comparingSampler);
+    for (GLuint sampler : {comparingSampler, mipmapSampler}) {
+        if (sampler != 0) {
+            glDeleteSamplers(1, &sampler);
+        }
     }
 }
 

@@ -60,6 +60,10 @@ private:
     // the first draw.
     GLuint shadowSampler();
     GLuint comparingSampler = 0;
+    // The sampler through which the slope reads its picture and relief from their mip levels, made
+    // at the first draw: the shared textures keep the linear filter they were loaded with.
+    GLuint pictureSampler();
+    GLuint mipmapSampler = 0;
 };
 
 // Enables vertex attribute 0 and returns its argument; nothing calls it.

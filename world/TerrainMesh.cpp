@@ -119,6 +119,11 @@ void Terrain::draw()
     glBindTexture(GL_TEXTURE_2D, diffuseId);
     glActiveTexture(GL_TEXTURE0 + displacementId);
     glBindTexture(GL_TEXTURE_2D, displacementId);
+    // The slope is seen from near to far, and its relief is averaged over whole patches: both are
+    // read from their mip levels through a sampler of this draw's own, so the shared textures keep
+    // the state they were loaded with.
+    glBindSampler(diffuseId, pictureSampler());
+    glBindSampler(displacementId, pictureSampler());
     sun->setLitUniforms(*shader, *camera);
     // The slope reads the shadow cube through a comparing sampler on the cube's unit, for this draw
     // only: the objects' program reads the same cube's distances as they are.
@@ -129,7 +134,9 @@ void Terrain::draw()
     // state that another program's draw may have changed.
     glPatchParameteri(GL_PATCH_VERTICES, 3);
     glDrawElements(GL_PATCHES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_SHORT, nullptr);
-    glBindSampler(shadowUnit, 0);
+    for (GLuint unit : {shadowUnit, diffuseId, displacementId}) {
+        glBindSampler(unit, 0);
+    }
     glBindVertexArray(0);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 
@@ -149,6 +156,18 @@ GLuint Terrain::shadowSampler()
         glSamplerParameteri(comparingSampler, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
     }
     return comparingSampler;
+}
+
+GLuint Terrain::pictureSampler()
+{
+    if (mipmapSampler == 0) {
+        glGenSamplers(1, &mipmapSampler);
+        glSamplerParameteri(mipmapSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glSamplerParameteri(mipmapSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glSamplerParameteri(mipmapSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glSamplerParameteri(mipmapSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    }
+    return mipmapSampler;
 }
 
 void Terrain::drawShadow(std::shared_ptr<Shader> shadowShader)

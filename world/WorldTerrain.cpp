@@ -24,22 +24,9 @@ void World::initTerrain()
     terrain->texture = findTexture("glacier2.png");
     terrain->displacementTexture = findTexture("DisplacementMap.png");
     for (const char* name : {"glacier2.png", "DisplacementMap.png"}) {
-        std::shared_ptr<Texture> picture = findTexture(name);
-        if (!picture) {
+        if (!findTexture(name)) {
             // The slope is still drawn: dark without its picture, smooth without its relief.
             std::cerr << "terrain: texture \"" << name << "\" not found" << std::endl;
-            continue;
         }
-        if (!glIsTexture(picture->id)) {
-            continue;
-        }
-        // Sampled from its mip levels: the slope is seen from near to far, and its relief is read
-        // at the scale of the tessellation. The levels are made here too, so the texture is
-        // complete whoever loaded it.
-        // Bound on its own unit, where the draw binds it anyway: no other unit's binding changes.
-        glActiveTexture(GL_TEXTURE0 + picture->id);
-        glBindTexture(GL_TEXTURE_2D, picture->id);
-        glGenerateMipmap(GL_TEXTURE_2D);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     }
 }

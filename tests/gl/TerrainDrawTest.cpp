@@ -3,6 +3,7 @@
 #include "app/Shader.h"
 #include "app/Texture.h"
 #include "tests/support/GLTestContext.h"
+#include "tests/support/RealWorld.h"
 #include "tests/support/SceneProps.h"
 #include "tests/support/ShaderProbe.h"
 #include "tests/support/ShaderSources.h"
@@ -20,6 +21,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,11 +52,30 @@ GLuint makeTexture(int size, glm::vec3 (*texel)(int, int))
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, size, size, 0, GL_RGB, GL_UNSIGNED_BYTE, data.data());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    // The texture loader's state: repeated, linear filters, and the levels made but not sampled.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glGenerateMipmap(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     return id;
+}
+
+// The texture loader's parameters, read back from the texture itself.
+void expectLoaderState(GLuint id)
+{
+    const std::pair<GLenum, GLint> expected[] = {{GL_TEXTURE_WRAP_S, GL_REPEAT},
+                                                 {GL_TEXTURE_WRAP_T, GL_REPEAT},
+                                                 {GL_TEXTURE_MIN_FILTER, GL_LINEAR},
+                                                 {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+                                                 {GL_TEXTURE_BASE_LEVEL, 0},
+                                                 {GL_TEXTURE_MAX_LEVEL, 1000}};
+    for (const auto& [parameter, value] : expected) {
+        GLint actual = 0;
+        glGetTextureParameteriv(id, parameter, &actual);
+        EXPECT_EQ(actual, value) << "texture " << id << ", parameter 0x" << std::hex << parameter;
+    }
 }
 
 // Two tones of snow in stripes, and a height of soft ripples.
@@ -208,11 +229,9 @@ TEST_F(TerrainGL, InitTerrainBuildsTheSlopeWithItsProgramPicturesAndSun)
     EXPECT_EQ(terrain.indices.size(), 96774u);
     EXPECT_NE(terrain.vao, 0u);
     EXPECT_NEAR(terrain.halfExtents.y, 39.721531f, 1e-4f) << "not the run's terrain: the engine was used before";
-    for (GLuint id : {picture, relief}) {
-        GLint filter = 0;
-        glGetTextureParameteriv(id, GL_TEXTURE_MIN_FILTER, &filter);
-        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
-    }
+    // The pictures are shared through the registry and keep the state they were loaded with.
+    expectLoaderState(picture);
+    expectLoaderState(relief);
 }
 
 TEST_F(TerrainGL, WithoutItsProgramTheTerrainIsNamedAndStaysBare)
@@ -306,6 +325,41 @@ TEST_F(TerrainGL, PictureIsDecodedFromSRGBBeforeLighting)
     EXPECT_NEAR(grey / white, 0.2158f, 0.02f);
 }
 
+// Seen from the run's camera every cell of the slope is smaller than its picture, so the slope
+// shows the picture's mip levels, although the texture's own filter reads level 0 alone. A picture
+// white at level 0 and black above it proves which is sampled.
+TEST_F(TerrainGL, SlopeReadsThePicturesMipLevelsThroughItsOwnSampler)
+{
+    world->initTerrain();
+    placeRunCamera(180.0f);
+    auto meanBrightness = [&](GLuint id) {
+        world->terrain->texture = std::make_shared<Texture>(Texture{"glacier2.png", id});
+        const std::vector<glm::vec3> pixels = drawTerrain(glm::vec3(0.0f));
+        float sum = 0.0f;
+        for (size_t i = 0; i < static_cast<size_t>(kWidth * kHeight / 2); ++i) {
+            sum += luminance(pixels[i]);
+        }
+        return sum / static_cast<float>(kWidth * kHeight / 2);
+    };
+    // Large enough that even the nearest cells are drawn smaller than the picture.
+    constexpr int kSize = 512;
+    const float white = meanBrightness(makeTexture(kSize, [](int, int) { return glm::vec3(1.0f); }));
+    const GLuint whiteBase = makeTexture(kSize, [](int, int) { return glm::vec3(1.0f); });
+    std::vector<unsigned char> black(static_cast<size_t>(kSize * kSize * 3 / 4), 0);
+    glBindTexture(GL_TEXTURE_2D, whiteBase);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (int level = 1, size = kSize / 2; size >= 1; ++level, size /= 2) {
+        glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, black.data());
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const float whiteBaseOnly = meanBrightness(whiteBase);
+    // Level 0 alone would leave it as bright as white; the nearest cells blend it with level 1.
+    ASSERT_GT(white, 0.05f);
+    EXPECT_LT(whiteBaseOnly, 0.8f * white);
+    expectLoaderState(whiteBase);
+}
+
 TEST_F(TerrainGL, DrawSetsItsPicturesOnTheUnitsOfTheirNamesAndTheSunsUniforms)
 {
     world->initTerrain();
@@ -325,11 +379,17 @@ TEST_F(TerrainGL, DrawSetsItsPicturesOnTheUnitsOfTheirNamesAndTheSunsUniforms)
     GLint cube = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &cube);
     EXPECT_EQ(static_cast<GLuint>(cube), world->shadowCubeTexture);
-    // The slope compares through a sampler of its own, which it takes off the cube's unit again:
-    // the objects' program reads the same cube's distances as they are.
-    GLint sampler = -1;
-    glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
-    EXPECT_EQ(sampler, 0);
+    // The slope reads through samplers of its own, which it takes off every unit again: the objects'
+    // program reads the same cube's distances as they are, and other users of the pictures their
+    // own filters.
+    for (GLuint unit : {picture, relief, world->shadowCubeTexture}) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        GLint sampler = -1;
+        glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+        EXPECT_EQ(sampler, 0) << "unit " << unit;
+    }
+    expectLoaderState(picture);
+    expectLoaderState(relief);
 
     float factor = 0.0f;
     glGetUniformfv(program, glGetUniformLocation(program, "textureDipsFactor"), &factor);
@@ -441,6 +501,37 @@ TEST_F(TerrainGL, RenderDrawsTheSlopeIntoTheScene)
     EXPECT_EQ(world->terrain->previousViewProjection, viewProjection(*world->camera));
     const std::vector<glm::vec3> pixels = target(0);
     EXPECT_GT(luminance(pixels[static_cast<size_t>(kHeight / 4 * kWidth + kWidth / 2)]), 0.05f);
+}
+
+// The run's own pictures, from the texture loader through the run's set-up and a frame: the slope
+// samples their levels through its sampler and leaves the textures as they were loaded.
+class RealSlope : public RealWorld {};
+
+TEST_F(RealSlope, RunsPicturesKeepTheLoadersStateThroughSetUpAndAFrame)
+{
+    for (const char* name : {"glacier2.png", "DisplacementMap.png"}) {
+        ASSERT_NE(world->findTexture(name), nullptr) << name;
+    }
+    const GLuint picture = world->findTexture("glacier2.png")->id;
+    const GLuint relief = world->findTexture("DisplacementMap.png")->id;
+    ASSERT_EQ(world->terrain->texture->id, picture);
+    ASSERT_EQ(world->terrain->displacementTexture->id, relief);
+    expectLoaderState(picture);
+    expectLoaderState(relief);
+    world->renderShadowCubeMap();
+    world->render(0.1f);
+    expectLoaderState(picture);
+    expectLoaderState(relief);
+    for (GLuint unit : {picture, relief}) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        GLint sampler = -1;
+        glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+        EXPECT_EQ(sampler, 0) << "unit " << unit;
+        // The loader made the levels the slope's sampler reads.
+        GLint levelOneWidth = 0;
+        glGetTextureLevelParameteriv(unit, 1, GL_TEXTURE_WIDTH, &levelOneWidth);
+        EXPECT_GT(levelOneWidth, 0) << "unit " << unit;
+    }
 }
 
 // createWorld makes the terrain after the sun and before anything else draws from the engine, so
