@@ -115,8 +115,8 @@ void GPUParticleEffect::createRandomTexture(GLuint texture, unsigned size)
     }
     glActiveTexture(GL_TEXTURE0 + texture);
     glBindTexture(GL_TEXTURE_1D, texture);
-    // A float format, so that the values keep their 15 bits; plain GL_RGB may store 8.
-    glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB32F, static_cast<GLsizei>(size), 0, GL_RGB, GL_FLOAT, data.data());
+    // An unsized format: the driver chooses how many bits each value keeps.
+    glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB, static_cast<GLsizei>(size), 0, GL_RGB, GL_FLOAT, data.data());
     setTextureFilters(GL_TEXTURE_1D);
 }
 

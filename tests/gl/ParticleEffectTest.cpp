@@ -344,20 +344,35 @@ TEST_F(ParticleEffectGL, AnUnknownModeSetsNoUniformButStillSteps)
     EXPECT_EQ(effect->currentHalf, 1);
 }
 
+// The values are handed in as floats to an unsized GL_RGB texture, so each is stored to the
+// precision the driver chose for it: within half a step of a normalised format, or exactly.
 TEST_F(ParticleEffectGL, RandomTexturesHoldTheGeneratorsValuesInTheirOrder)
 {
     LookupRandom expected = lookupRandom;
     auto effect = makeEffect(probeProgram(), 0, nullptr);
-    const std::vector<float> first = texels(effect->lookupTextures[0], 1000);
-    const std::vector<float> second = texels(effect->lookupTextures[1], 1000);
-    for (const std::vector<float>* texture : {&first, &second}) {
+    for (int which = 0; which < 2; ++which) {
+        const GLuint texture = effect->lookupTextures[which];
+        GLint format = 0;
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        EXPECT_EQ(format, GL_RGB) << which;
+        GLint width = 0;
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_WIDTH, &width);
+        EXPECT_EQ(width, 1000) << which;
+        GLint type = 0;
+        GLint bits = 0;
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_RED_TYPE, &type);
+        glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_RED_SIZE, &bits);
+        ASSERT_GT(bits, 0) << which;
+        const float tolerance = type == GL_UNSIGNED_NORMALIZED ? 0.5f / static_cast<float>((1u << bits) - 1u) + 1e-6f
+                                                               : 0.0f;
+        const std::vector<float> values = texels(texture, 1000);
         for (size_t texel = 0; texel < 1000; ++texel) {
             const float a = static_cast<float>(expected.next()) / 32767.0f;
             const float b = static_cast<float>(expected.next()) / 32767.0f;
             const float c = static_cast<float>(expected.next()) / 32767.0f;
-            ASSERT_EQ((*texture)[3 * texel], c) << texel;
-            ASSERT_EQ((*texture)[3 * texel + 1], b) << texel;
-            ASSERT_EQ((*texture)[3 * texel + 2], a) << texel;
+            ASSERT_NEAR(values[3 * texel], c, tolerance) << which << ", texel " << texel;
+            ASSERT_NEAR(values[3 * texel + 1], b, tolerance) << which << ", texel " << texel;
+            ASSERT_NEAR(values[3 * texel + 2], a, tolerance) << which << ", texel " << texel;
         }
     }
     EXPECT_EQ(lookupRandom.state, expected.state) << "6000 values, and no more, were drawn";
