@@ -24,6 +24,16 @@ std::int16_t landmarks(int r, int c)
     if (r == 126 && c == 1) {
         return 777;
     }
+    // On the last row and the last column, where the field ends.
+    if (r == 127 && c == 40) {
+        return 250;
+    }
+    if (r == 60 && c == 127) {
+        return 90;
+    }
+    if (r == 127 && c == 127) {
+        return 33;
+    }
     return 0;
 }
 
@@ -36,10 +46,17 @@ TEST(HeightField, SampleStandsOnItsGridPoint)
         int c;
         float height;
     };
-    const Sample samples[] = {{3, 7, 300.0f}, {7, 3, 120.0f},  {64, 100, -50.0f}, {126, 1, 777.0f},
-                              {0, 0, 0.0f},   {120, 126, 0.0f}, {4, 7, 0.0f}};
+    const Sample samples[] = {{3, 7, 300.0f},   {7, 3, 120.0f},   {64, 100, -50.0f},  {126, 1, 777.0f},
+                              {0, 0, 0.0f},     {120, 126, 0.0f}, {4, 7, 0.0f},       {127, 40, 250.0f},
+                              {127, 41, 0.0f},  {60, 127, 90.0f}, {0, 127, 0.0f},     {127, 0, 0.0f},
+                              {127, 127, 33.0f}};
     for (const Sample& s : samples) {
         EXPECT_NEAR(scene.surfaceAt(sampleX(s.r), sampleZ(s.c)), s.height, 5e-3f) << "sample " << s.r << ", " << s.c;
+    }
+    // Every sample of the far row and column, where the field ends exactly under the ray.
+    for (int k = 0; k < 128; ++k) {
+        EXPECT_NEAR(scene.surfaceAt(sampleX(127), sampleZ(k)), landmarks(127, k), 5e-3f) << "sample 127, " << k;
+        EXPECT_NEAR(scene.surfaceAt(sampleX(k), sampleZ(127)), landmarks(k, 127), 5e-3f) << "sample " << k << ", 127";
     }
 }
 

@@ -9,6 +9,8 @@
 #include "world/physics/RigidStatic.h"
 
 #include <BulletCollision/CollisionDispatch/btManifoldResult.h>
+#include <BulletCollision/CollisionShapes/btConcaveShape.h>
+#include <BulletCollision/NarrowPhaseCollision/btRaycastCallback.h>
 
 #include <cmath>
 #include <iostream>
@@ -227,8 +229,16 @@ std::vector<RigidActor*> PhysicsWorld::getActors(bool dynamic) const
 bool PhysicsWorld::raycast(const glm::vec3& origin, const glm::vec3& unitDirection, float maxDistance,
                            RaycastHit& hit) const
 {
+    // Bullet's walk along a height field's cells never enters the cells of its last row and column
+    // from a ray that runs along their far edge, so height fields are left out of its ray test and
+    // their triangles under the ray's bounds are tested one by one instead.
     struct ClosestHit : btCollisionWorld::ClosestRayResultCallback {
         using ClosestRayResultCallback::ClosestRayResultCallback;
+        bool needsCollision(btBroadphaseProxy* proxy) const override
+        {
+            const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
+            return !isHeightField(object) && ClosestRayResultCallback::needsCollision(proxy);
+        }
         btScalar addSingleResult(btCollisionWorld::LocalRayResult& result, bool normalInWorldSpace) override
         {
             if (result.m_localShapeInfo != nullptr) {
@@ -237,8 +247,27 @@ bool PhysicsWorld::raycast(const glm::vec3& origin, const glm::vec3& unitDirecti
             }
             return ClosestRayResultCallback::addSingleResult(result, normalInWorldSpace);
         }
+        static bool isHeightField(const btCollisionObject* object)
+        {
+            return object->getCollisionShape()->getShapeType() == TERRAIN_SHAPE_PROXYTYPE;
+        }
         int part = 0;
         int triangle = 0;
+    };
+    struct ClosestTriangle : btTriangleRaycastCallback {
+        using btTriangleRaycastCallback::btTriangleRaycastCallback;
+        btScalar reportHit(const btVector3& hitNormal, btScalar fraction, int hitPart, int hitTriangle) override
+        {
+            normal = hitNormal;
+            part = hitPart;
+            triangle = hitTriangle;
+            found = true;
+            return fraction;
+        }
+        btVector3 normal{0.0f, 0.0f, 0.0f};
+        int part = 0;
+        int triangle = 0;
+        bool found = false;
     };
 
     const glm::vec3 end = origin + unitDirection * maxDistance;
@@ -250,14 +279,40 @@ bool PhysicsWorld::raycast(const glm::vec3& origin, const glm::vec3& unitDirecti
     ClosestHit closest(from, to);
     state->scene->rayTest(from, to, closest);
     RigidActor* actor = closest.hasHit() ? actorOf(closest.m_collisionObject) : nullptr;
+    btScalar fraction = actor != nullptr ? closest.m_closestHitFraction : btScalar(1.0f);
+    btVector3 normal = closest.m_hitNormalWorld;
+    unsigned face = actor != nullptr ? faceIndex(actor->body(), closest.part, closest.triangle) : 0;
+
+    for (RigidActor* field : state->sceneActors) {
+        btRigidBody& body = *field->body().body;
+        if (!ClosestHit::isHeightField(&body) || !closest.ClosestRayResultCallback::needsCollision(body.getBroadphaseHandle())) {
+            continue;
+        }
+        const btTransform& frame = body.getWorldTransform();
+        const btVector3 fromLocal = frame.invXform(from);
+        const btVector3 toLocal = frame.invXform(to);
+        ClosestTriangle triangles(fromLocal, toLocal);
+        triangles.m_hitFraction = fraction;
+        btVector3 lower = fromLocal;
+        btVector3 upper = fromLocal;
+        lower.setMin(toLocal);
+        upper.setMax(toLocal);
+        static_cast<const btConcaveShape*>(body.getCollisionShape())->processAllTriangles(&triangles, lower, upper);
+        if (triangles.found) {
+            actor = field;
+            fraction = triangles.m_hitFraction;
+            normal = frame.getBasis() * triangles.normal;
+            face = faceIndex(field->body(), triangles.part, triangles.triangle);
+        }
+    }
     if (actor == nullptr) {
         return false;
     }
     hit.actor = actor;
-    hit.position = toGlm(closest.m_hitPointWorld);
-    hit.normal = toGlm(closest.m_hitNormalWorld.normalized());
-    hit.distance = closest.m_closestHitFraction * maxDistance;
-    hit.faceIndex = rayFaceIndex(actor->body(), closest.part, closest.triangle, closest.m_hitPointWorld);
+    hit.position = toGlm(from.lerp(to, fraction));
+    hit.normal = toGlm(normal.normalized());
+    hit.distance = fraction * maxDistance;
+    hit.faceIndex = face;
     return true;
 }
 

@@ -57,9 +57,6 @@ void refreshBounds(RigidActor::Body& body);
 // The face index of a sweep hit from Bullet's shape part and triangle: for a height field
 // 2 * (r * nbColumns + c) + k, for a mesh the triangle, otherwise 0.
 unsigned faceIndex(const RigidActor::Body& body, int shapePart, int triangleIndex);
-// The same for a ray hit at a world point. Bullet's ray path names a height-field cell but not
-// which of its two triangles was hit, so that comes from where the point lies in the cell.
-unsigned rayFaceIndex(const RigidActor::Body& body, int shapePart, int triangleIndex, const btVector3& point);
 // Puts a body back into the simulation after Bullet dropped it for overflowing bounds; called when
 // its pose or velocity is set, since Bullet never does it by itself.
 void reviveIfLost(RigidActor::Body& body);

@@ -64,26 +64,6 @@ unsigned faceIndex(const RigidActor::Body& body, int shapePart, int triangleInde
     return 0;
 }
 
-unsigned rayFaceIndex(const RigidActor::Body& body, int shapePart, int triangleIndex, const btVector3& point)
-{
-    const HeightFieldGeometry& geometry = body.heightField;
-    if (geometry.heightField == nullptr) {
-        return faceIndex(body, shapePart, triangleIndex);
-    }
-    const HeightField::Data& field = geometry.heightField->data();
-    const btVector3 local = (body.body->getWorldTransform() * body.offset.inverse()).invXform(point);
-    const float u = local.x() / geometry.rowScale;
-    const float v = local.z() / geometry.columnScale;
-    const unsigned r = unsigned(std::clamp(int(std::floor(u)), 0, int(field.nbRows) - 2));
-    const unsigned c = unsigned(std::clamp(int(std::floor(v)), 0, int(field.nbColumns) - 2));
-    const float du = u - float(r);
-    const float dv = v - float(c);
-    // The second triangle lies past the diagonal: beyond (r, c + 1)-(r + 1, c), or below
-    // (r, c)-(r + 1, c + 1) when the edges are flipped.
-    const bool second = field.flipQuadEdges ? du > dv : du + dv > 1.0f;
-    return 2 * (r * field.nbColumns + c) + (second ? 1u : 0u);
-}
-
 RigidStatic::RigidStatic(PhysicsWorld& world, const Transform& pose) : RigidActor(world, pose)
 {
     Body& b = *state;
