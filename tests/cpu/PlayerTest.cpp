@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -152,7 +153,8 @@ protected:
         return hit;
     }
 
-    physics::PhysicsWorld world{physics::SceneDesc{}};
+    // The run's gravity, so that a body thrown back falls.
+    physics::PhysicsWorld world{physics::SceneDesc{glm::vec3(0.0f, -20.0f, 0.0f)}};
     physics::PhysicsMaterial* material = world.createMaterial(0.75f, 0.75f, 0.0001f);
     std::shared_ptr<Terrain> terrain;
     std::shared_ptr<Player> player;
@@ -223,6 +225,61 @@ TEST_F(PlayerHits, RockHitDrawsTheSamePointASkierHitWould)
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(randomEngine, afterRock);
 }
+
+// A skier asleep on the slope wakes where it is thrown and falls on the next step.
+TEST_F(PlayerHits, ThrownSkierWakesAndFallsOnTheNextStep)
+{
+    skier->putToSleep();
+    ASSERT_TRUE(skier->isSleeping());
+    testing::internal::CaptureStdout();
+    player->onShapeHit(hitOn(skier));
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(skier->isSleeping());
+    const float thrownHeight = skier->getGlobalPose().p.y;
+    world.simulate(1.0f / 60.0f);
+    world.fetchResults(true);
+    EXPECT_LT(skier->getGlobalPose().p.y, thrownHeight);
+    EXPECT_LT(skier->getLinearVelocity().y, 0.0f);
+}
+
+// One move: the controller walks the box by dt x speed along the heading and 2 dt down, the player
+// takes its place from the controller, and the camera follows.
+struct MoveCase {
+    const char* name;
+    int direction;
+    float alongFront;
+    float alongRight;
+};
+
+void PrintTo(const MoveCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PlayerMove : public PlayerHits, public ::testing::WithParamInterface<MoveCase> {};
+
+TEST_P(PlayerMove, ControllerCarriesThePlayerAndTheCameraFollows)
+{
+    const MoveCase& c = GetParam();
+    player->camera = std::make_shared<Camera>();
+    const glm::vec3 start = player->position;
+    const float dt = 0.5f;
+    const glm::vec3 expected = start + dt * player->speed * (c.alongFront * player->front + c.alongRight * player->right) +
+                               glm::vec3(0.0f, -2.0f * dt, 0.0f);
+    testing::internal::CaptureStdout();
+    player->move(c.direction, dt);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "nothing is in the way";
+    EXPECT_EQ(player->position, glm::vec3(player->controller->getPosition()));
+    expectVec3(player->position, expected, 1e-3f);
+    EXPECT_EQ(glm::vec3(player->model[3]), player->position);
+    expectVec3(player->camera->position, player->position - 100.0f * player->front + 15.0f * player->up, 1e-3f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Directions, PlayerMove,
+                         ::testing::Values(MoveCase{"Forward", 0, 1.0f, 0.0f}, MoveCase{"Back", 1, -1.0f, 0.0f},
+                                           MoveCase{"Left", 2, 0.0f, -1.0f}, MoveCase{"Right", 3, 0.0f, 1.0f},
+                                           MoveCase{"NoneButDown", 7, 0.0f, 0.0f}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PlayerHits, ControllerAndObstacleHitsOnlySayso)
 {

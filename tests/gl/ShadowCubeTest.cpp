@@ -129,6 +129,18 @@ protected:
     std::shared_ptr<Material> snow;
 };
 
+// The face matrices are made from the sun's place at (0, 120, 0), not from where a new sun stands.
+void expectFacesSeenFromTheSunsPlace(const Sun& sun)
+{
+    ASSERT_EQ(sun.viewMatrices.size(), 6u);
+    ASSERT_EQ(sun.shadowMatrices.size(), 6u);
+    EXPECT_EQ(glm::vec3(sun.viewMatrices[0] * glm::vec4(10.0f, 120.0f, 0.0f, 1.0f)), glm::vec3(0.0f, 0.0f, -10.0f));
+    EXPECT_EQ(glm::vec3(sun.viewMatrices[3] * glm::vec4(0.0f, 130.0f, 0.0f, 1.0f)), glm::vec3(0.0f, 120.0f, -130.0f));
+    for (size_t face = 0; face < 6; ++face) {
+        EXPECT_EQ(sun.shadowMatrices[face], sun.projection * sun.viewMatrices[face]) << "face " << face;
+    }
+}
+
 TEST_F(ShadowCube, SetUpMakesALayeredDepthCubeAndTheRunsSun)
 {
     EXPECT_EQ(world->shadowShader, shaders->at("shadowmap"));
@@ -168,6 +180,7 @@ TEST_F(ShadowCube, SetUpMakesALayeredDepthCubeAndTheRunsSun)
     EXPECT_EQ(sun.vertices.size(), 1986u);
     EXPECT_NE(sun.vao, 0u);
     EXPECT_EQ(sun.model[3], glm::vec4(0.0f, 120.0f, 0.0f, 1.0f));
+    expectFacesSeenFromTheSunsPlace(sun);
 }
 
 TEST_F(ShadowCube, SetSunReplacesTheSunAndReleasesTheOldOne)
@@ -363,6 +376,7 @@ TEST_F(ShadowCube, CreateWorldHandsTheShadowCubeToTheSun)
     EXPECT_EQ(currentWorld->sun->shadowCubeTexture, currentWorld->shadowCubeTexture);
     EXPECT_EQ(currentWorld->shadowShader, shaderMap.at("shadowmap"));
     EXPECT_EQ(currentWorld->sun->camera, currentWorld->camera);
+    expectFacesSeenFromTheSunsPlace(*currentWorld->sun);
     currentWorld.reset();
     shaderMap.clear();
     settings::windowWidth = savedWidth;

@@ -134,8 +134,14 @@ TEST_F(WorldPhysics, SlowMotionFrameStillStepsTheBodiesBySixtiethOfASecond)
     ASSERT_NE(rock, nullptr);
     ASSERT_NE(rock->actor, nullptr);
     const float before = rock->actor->getLinearVelocity().y;
+    const glm::vec3 start = rock->position;
     world->render(0.0006f);
     EXPECT_NEAR(rock->actor->getLinearVelocity().y - before, -20.0f / 60.0f, 1e-4f);
+    // The poses are copied once the step is done: the object is drawn where its body now is.
+    const physics::Transform pose = rock->actor->getGlobalPose();
+    EXPECT_LT(pose.p.y, start.y);
+    EXPECT_EQ(rock->position, pose.p);
+    EXPECT_EQ(glm::vec3(rock->model[3]), pose.p);
 }
 
 // Walking is never done by the run, but the controller's move is how the hit report is reached:
