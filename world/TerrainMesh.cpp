@@ -8,6 +8,9 @@
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <initializer_list>
+#include <utility>
+
 namespace {
 
 constexpr int kGrid = Terrain::gridSize;
@@ -16,6 +19,16 @@ glm::vec3 gridPosition(const std::vector<std::vector<float>>& heights, int i, in
 {
     return glm::vec3(Terrain::gridOrigin + Terrain::gridSpacing * static_cast<float>(i), heights[i][j],
                      Terrain::gridOrigin + Terrain::gridSpacing * static_cast<float>(j));
+}
+
+GLuint makeSampler(std::initializer_list<std::pair<GLenum, GLint>> parameters)
+{
+    GLuint sampler = 0;
+    glGenSamplers(1, &sampler);
+    for (const auto& [name, value] : parameters) {
+        glSamplerParameteri(sampler, name, value);
+    }
+    return sampler;
 }
 
 bool usable(int i, int j)
@@ -146,14 +159,13 @@ void Terrain::draw()
 GLuint Terrain::shadowSampler()
 {
     if (comparingSampler == 0) {
-        glGenSamplers(1, &comparingSampler);
-        glSamplerParameteri(comparingSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glSamplerParameteri(comparingSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glSamplerParameteri(comparingSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glSamplerParameteri(comparingSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glSamplerParameteri(comparingSampler, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-        glSamplerParameteri(comparingSampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
-        glSamplerParameteri(comparingSampler, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+        comparingSampler = makeSampler({{GL_TEXTURE_MIN_FILTER, GL_LINEAR},
+                                        {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+                                        {GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE},
+                                        {GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE},
+                                        {GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE},
+                                        {GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE},
+                                        {GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL}});
     }
     return comparingSampler;
 }
@@ -161,11 +173,10 @@ GLuint Terrain::shadowSampler()
 GLuint Terrain::pictureSampler()
 {
     if (mipmapSampler == 0) {
-        glGenSamplers(1, &mipmapSampler);
-        glSamplerParameteri(mipmapSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glSamplerParameteri(mipmapSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glSamplerParameteri(mipmapSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glSamplerParameteri(mipmapSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        mipmapSampler = makeSampler({{GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR},
+                                     {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+                                     {GL_TEXTURE_WRAP_S, GL_REPEAT},
+                                     {GL_TEXTURE_WRAP_T, GL_REPEAT}});
     }
     return mipmapSampler;
 }
