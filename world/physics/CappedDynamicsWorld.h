@@ -14,8 +14,9 @@ public:
     using btDiscreteDynamicsWorld::btDiscreteDynamicsWorld;
 
 protected:
-    // By now the solver has written back the step's velocities (forces, torques and contacts), so
-    // the cap lands where PhysX puts it: after they reach the velocities, before positions move.
+    // By now the solver has written back the step's velocities, forces, torques and contacts
+    // included, and positions have not moved. PhysX caps before it solves contacts, so there a
+    // contact can leave a body faster than its maximum for a step; here it cannot.
     void integrateTransforms(btScalar timeStep) override;
 };
 
