@@ -19,6 +19,7 @@ TEST(RigidDynamic, NewBodyHasPhysXDefaults)
     EXPECT_EQ(box->getMassSpaceInertiaTensor(), glm::vec3(1.0f));
     EXPECT_EQ(box->getBoxHalfExtents(), glm::vec3(10.0f, 20.0f, 30.0f));
     EXPECT_EQ(box->getDominanceGroup(), 1);
+    EXPECT_EQ(box->getMaxAngularVelocity(), 100.0f);
     EXPECT_TRUE(box->isInScene());
     glm::vec3 lower;
     glm::vec3 upper;
@@ -97,6 +98,170 @@ TEST(RigidDynamic, TorqueWakesASleepingBodyEvenWithoutWakeUp)
     scene.step();
     EXPECT_GT(box->getAngularVelocity().y, 0.0f);
 }
+
+// The burst skier's torque: without a cap a box leaves its first step at 1913 rad/s.
+const glm::vec3 kBurstTorque(100000.0f, 55500.0f, 10000.0f);
+
+// One box driven the same way before each of a few steps, by a torque or by a spin set outright.
+// A faster spin ends every step at the maximum, in the direction it had; a slower one is damped
+// and nothing more. Dominance weighs torque and inertia alike, so the cap is the same in every group.
+struct SpinCase {
+    const char* name;
+    std::uint8_t group;
+    glm::vec3 torque;
+    glm::vec3 spin;
+    // Zero keeps the default.
+    float maximum;
+    glm::vec3 expected;
+};
+
+void PrintTo(const SpinCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class AngularCap : public ::testing::TestWithParam<SpinCase> {};
+
+TEST_P(AngularCap, EveryStepEndsAtOrUnderTheMaximum)
+{
+    const SpinCase& c = GetParam();
+    PhysicsScene scene(glm::vec3(0.0f));
+    physics::RigidDynamic* box = scene.addBox(glm::vec3(0.0f), glm::vec3(1.0f), c.group);
+    if (c.maximum > 0.0f) {
+        box->setMaxAngularVelocity(c.maximum);
+    }
+    const float maximum = box->getMaxAngularVelocity();
+    for (int step = 0; step < 3; ++step) {
+        if (c.torque != glm::vec3(0.0f)) {
+            box->addTorque(c.torque);
+        } else {
+            box->setAngularVelocity(c.spin);
+        }
+        scene.step();
+        const glm::vec3 spin = box->getAngularVelocity();
+        EXPECT_LE(glm::length(spin), maximum * (1.0f + 1e-6f)) << "step " << step;
+        EXPECT_NEAR(glm::length(spin - c.expected), 0.0f, 1e-3f * glm::length(c.expected))
+            << "step " << step << ": (" << spin.x << ", " << spin.y << ", " << spin.z << ")";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drives, AngularCap,
+    ::testing::Values(
+        SpinCase{"BurstTorqueOnASkier", 2, kBurstTorque, glm::vec3(0.0f), 0.0f, 100.0f * glm::normalize(kBurstTorque)},
+        SpinCase{"BurstTorqueOnARock", 1, kBurstTorque, glm::vec3(0.0f), 0.0f, 100.0f * glm::normalize(kBurstTorque)},
+        SpinCase{"BurstTorqueInGroupZero", 0, kBurstTorque, glm::vec3(0.0f), 0.0f,
+                 100.0f * glm::normalize(kBurstTorque)},
+        SpinCase{"SpinOf300", 2, glm::vec3(0.0f), glm::vec3(300.0f, 0.0f, 0.0f), 0.0f, glm::vec3(100.0f, 0.0f, 0.0f)},
+        SpinCase{"SpinUnderTheCap", 2, glm::vec3(0.0f), glm::vec3(0.0f, 50.0f, 0.0f), 0.0f,
+                 glm::vec3(0.0f, 50.0f * kDampingPerStep, 0.0f)},
+        SpinCase{"SpinAtTheCap", 1, glm::vec3(0.0f), glm::vec3(60.0f, 0.0f, -80.0f), 0.0f,
+                 glm::vec3(60.0f, 0.0f, -80.0f) * kDampingPerStep},
+        SpinCase{"RaisedMaximumLetsASpinOf300Through", 2, glm::vec3(0.0f), glm::vec3(300.0f, 0.0f, 0.0f), 500.0f,
+                 glm::vec3(300.0f * kDampingPerStep, 0.0f, 0.0f)},
+        SpinCase{"LoweredMaximumHoldsTheBurstTorque", 2, kBurstTorque, glm::vec3(0.0f), 10.0f,
+                 10.0f * glm::normalize(kBurstTorque)},
+        SpinCase{"LoweredMaximumOnARock", 1, glm::vec3(0.0f), glm::vec3(0.0f, -30.0f, 0.0f), 10.0f,
+                 glm::vec3(0.0f, -10.0f, 0.0f)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A box on the field driven into it: the contacts of the step change its spin, and the cap comes
+// after them. The same step with the cap raised out of the way shows where the spin would end:
+// with the cap it ends at the maximum in that same direction.
+struct ContactSpinCase {
+    const char* name;
+    float tilt;
+    glm::vec3 velocity;
+    glm::vec3 spin;
+};
+
+void PrintTo(const ContactSpinCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class AngularCapInContact : public ::testing::TestWithParam<ContactSpinCase> {};
+
+glm::vec3 spinAfterAContactStep(const ContactSpinCase& c, float maximum)
+{
+    PhysicsScene scene;
+    scene.addHeightField([](int, int) { return std::int16_t(0); });
+    physics::RigidDynamic* box = scene.addBox(glm::vec3(0.0f, 5.0f, 0.0f), glm::vec3(1.0f));
+    box->setMaxAngularVelocity(maximum);
+    // Tilted about z and set down with its lowest corner on the surface.
+    physics::Transform pose;
+    pose.q = glm::angleAxis(c.tilt, glm::vec3(0.0f, 0.0f, 1.0f));
+    pose.p = glm::vec3(0.0f, 5.0f, 0.0f);
+    box->setGlobalPose(pose);
+    pose.p.y -= lowestCorner(*box).y;
+    box->setGlobalPose(pose);
+    box->setLinearVelocity(c.velocity);
+    box->setAngularVelocity(c.spin);
+    scene.step();
+    EXPECT_GT(box->getGlobalPose().p.y, -1.0f) << "the box went through the field";
+    return box->getAngularVelocity();
+}
+
+TEST_P(AngularCapInContact, ContactsDoNotLiftTheSpinPastTheMaximum)
+{
+    const ContactSpinCase& c = GetParam();
+    const glm::vec3 uncapped = spinAfterAContactStep(c, 1e6f);
+    ASSERT_GT(glm::length(uncapped), 120.0f);
+    const glm::vec3 capped = spinAfterAContactStep(c, 100.0f);
+    EXPECT_LE(glm::length(capped), 100.0f * (1.0f + 1e-6f));
+    EXPECT_NEAR(glm::length(capped - 100.0f * glm::normalize(uncapped)), 0.0f, 1e-3f)
+        << "(" << capped.x << ", " << capped.y << ", " << capped.z << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Contacts, AngularCapInContact,
+    ::testing::Values(
+        // Spun fast about the vertical while gravity presses it flat onto the field.
+        ContactSpinCase{"SpinningFlatOnTheField", 0.0f, glm::vec3(0.0f), glm::vec3(0.0f, 300.0f, 0.0f)},
+        // Not spinning at all: the contact at the corner alone turns it past the maximum.
+        ContactSpinCase{"CornerDrivenIntoTheField", 0.5f, glm::vec3(0.0f, -1000.0f, 0.0f), glm::vec3(0.0f)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct MaximumCase {
+    const char* name;
+    float value;
+    bool taken;
+};
+
+void PrintTo(const MaximumCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class MaximumSetter : public ::testing::TestWithParam<MaximumCase> {};
+
+// Only a positive, finite maximum is taken; anything else is reported and leaves the one before.
+TEST_P(MaximumSetter, TakesOnlyAPositiveFiniteMaximum)
+{
+    const MaximumCase& c = GetParam();
+    PhysicsScene scene(glm::vec3(0.0f));
+    physics::RigidDynamic* box = scene.addBox(glm::vec3(0.0f), glm::vec3(1.0f));
+    box->setMaxAngularVelocity(40.0f);
+    testing::internal::CaptureStderr();
+    box->setMaxAngularVelocity(c.value);
+    const std::string said = testing::internal::GetCapturedStderr();
+    const float kept = c.taken ? c.value : 40.0f;
+    EXPECT_EQ(box->getMaxAngularVelocity(), kept);
+    EXPECT_EQ(said.empty(), c.taken) << said;
+
+    box->setAngularVelocity(glm::vec3(0.0f, 0.0f, 1000.0f));
+    scene.step();
+    const glm::vec3 spin = box->getAngularVelocity();
+    EXPECT_TRUE(std::isfinite(spin.z));
+    EXPECT_NEAR(spin.z, kept, 1e-3f * kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, MaximumSetter,
+                         ::testing::Values(MaximumCase{"Larger", 250.0f, true}, MaximumCase{"Tiny", 1e-3f, true},
+                                           MaximumCase{"Zero", 0.0f, false}, MaximumCase{"Negative", -5.0f, false},
+                                           MaximumCase{"NaN", std::nanf(""), false},
+                                           MaximumCase{"Infinite", INFINITY, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct WakeCase {
     const char* name;

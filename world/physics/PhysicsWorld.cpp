@@ -78,8 +78,8 @@ PhysicsWorld::PhysicsWorld(const SceneDesc& desc) : state(std::make_unique<Parts
     p.dispatcher = std::make_unique<btCollisionDispatcher>(p.collisionConfiguration.get());
     // The step runs on this thread: Debian's Bullet is built without threading, so the two
     // workers asked for stand for nothing more than the number reported back.
-    p.scene = std::make_unique<btDiscreteDynamicsWorld>(p.dispatcher.get(), p.broadphase.get(), p.solver.get(),
-                                                        p.collisionConfiguration.get());
+    p.scene = std::make_unique<CappedDynamicsWorld>(p.dispatcher.get(), p.broadphase.get(), p.solver.get(),
+                                                    p.collisionConfiguration.get());
     p.scene->setGravity(toBullet(desc.gravity));
     p.scene->getSolverInfo().m_restitutionVelocityThreshold = bounceThreshold;
 }

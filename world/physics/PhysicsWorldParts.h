@@ -3,6 +3,7 @@
 // The Bullet objects behind a PhysicsWorld; for the layer's own sources only.
 
 #include "world/physics/BoxController.h"
+#include "world/physics/CappedDynamicsWorld.h"
 #include "world/physics/ContactReports.h"
 #include "world/physics/HeightField.h"
 #include "world/physics/PhysicsMaterial.h"
@@ -14,7 +15,6 @@
 #include <BulletCollision/CollisionDispatch/btCollisionDispatcher.h>
 #include <BulletCollision/CollisionDispatch/btDefaultCollisionConfiguration.h>
 #include <BulletDynamics/ConstraintSolver/btSequentialImpulseConstraintSolver.h>
-#include <BulletDynamics/Dynamics/btDiscreteDynamicsWorld.h>
 
 #include <memory>
 #include <vector>
@@ -42,7 +42,7 @@ struct PhysicsWorld::Parts {
     std::unique_ptr<btCollisionDispatcher> dispatcher;
 
     // Scene: the dynamics world, what is in it, and the controllers moving through it.
-    std::unique_ptr<btDiscreteDynamicsWorld> scene;
+    std::unique_ptr<CappedDynamicsWorld> scene;
     std::vector<RigidActor*> sceneActors;
     std::vector<std::unique_ptr<BoxController>> controllers;
     ContactReports contactReports;

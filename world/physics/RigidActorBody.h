@@ -39,6 +39,8 @@ struct RigidActor::Body {
     std::uint8_t group = 0;
     // Mass, inertia and applied torques are multiplied by this to stand in for dominance.
     float massScale = 1.0f;
+    // The most a dynamic actor may spin, in rad/s; every step scales a faster spin down to it.
+    float maxAngularVelocity = 100.0f;
     bool inScene = false;
     bool hasShape = false;
     float contactOffset = 0.02f;

@@ -179,6 +179,23 @@ glm::vec3 RigidDynamic::getAngularVelocity() const
     return toGlm(state->body->getAngularVelocity());
 }
 
+void RigidDynamic::setMaxAngularVelocity(float maximum)
+{
+    // Refused rather than clamped: zero, a negative or NaN maximum (or an infinite one, which PhysX
+    // refuses too) is a caller's mistake, and the limit already set is the sound one to keep.
+    if (!(maximum > 0.0f) || !std::isfinite(maximum)) {
+        std::cerr << "physics: a maximum angular velocity must be positive and finite, not " << maximum
+                  << "; it stays " << state->maxAngularVelocity << "\n";
+        return;
+    }
+    state->maxAngularVelocity = maximum;
+}
+
+float RigidDynamic::getMaxAngularVelocity() const
+{
+    return state->maxAngularVelocity;
+}
+
 void RigidDynamic::addTorque(const glm::vec3& torque, bool autowake)
 {
     // Bullet clears its accumulators after every step, so the torque acts for one step.

@@ -9,7 +9,7 @@ namespace physics {
 struct PhysicsMaterial;
 
 // A movable body: mass 1 and mass-space inertia (1, 1, 1), no linear damping, angular damping
-// 0.05, one box shape.
+// 0.05, angular speed capped at 100 rad/s, one box shape.
 class RigidDynamic : public RigidActor {
 public:
     ~RigidDynamic() override;
@@ -29,6 +29,10 @@ public:
     glm::vec3 getLinearVelocity() const;
     void setAngularVelocity(const glm::vec3& velocity, bool autowake = true);
     glm::vec3 getAngularVelocity() const;
+    // Every step ends with the angular velocity scaled down to at most this, in rad/s, its
+    // direction kept. Only a positive, finite maximum is taken; any other leaves it as it was.
+    void setMaxAngularVelocity(float maximum);
+    float getMaxAngularVelocity() const;
 
     // A torque in force mode: it acts over the next step only, then is cleared.
     void addTorque(const glm::vec3& torque, bool autowake = true);
