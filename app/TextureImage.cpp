@@ -1,5 +1,7 @@
 #include "app/TextureImage.h"
 
+#include "app/JpegHuffmanTables.h"
+
 #include <stb_image.h>
 
 #include <climits>
@@ -60,6 +62,11 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     }
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
+    // stb_image writes past its own tables while reading these, already in stbi_info_from_memory.
+    image.problem = jpegHuffmanTableProblem(data, bytes.size());
+    if (!image.problem.empty()) {
+        return image;
+    }
     int width = 0;
     int height = 0;
     int channels = 0;
