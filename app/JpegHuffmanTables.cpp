@@ -6,10 +6,16 @@ constexpr unsigned char kFill = 0xFF;
 constexpr unsigned char kStartOfImage = 0xD8;
 constexpr unsigned char kHuffmanTables = 0xC4;
 constexpr unsigned char kStartOfScan = 0xDA;
+// The frame headers stb_image decodes: baseline, extended and progressive.
+constexpr unsigned char kBaselineFrame = 0xC0;
+constexpr unsigned char kProgressiveFrame = 0xC2;
 
 // A table's class and id byte, then how many codes it has of each length from 1 to 16 bits.
 constexpr std::size_t kTableHeader = 17;
 constexpr std::size_t kMostCodes = 256;
+
+enum TableClass { kDc = 0, kAc = 1 };
+constexpr int kTableIds = 4;
 
 bool isRestart(unsigned char marker)
 {
@@ -51,33 +57,90 @@ std::size_t endOfEntropyData(const unsigned char* data, std::size_t size, std::s
     return size;
 }
 
-// The tables of a DHT segment whose content starts at `at` and claims `left` bytes. stb_image reads
-// each table's header and values wherever they lie, and only compares the segment's length after
-// building the table, so a table running past the segment is read from the bytes after it. Past the
-// file's end it reads zeros, so counts there add nothing.
-std::string huffmanSegmentProblem(const unsigned char* data, std::size_t size, std::size_t at, std::size_t left)
-{
-    while (left > 0 && at < size) {
-        std::size_t codes = 0;
-        for (std::size_t length = 1; length <= 16 && length < size - at; ++length) {
-            codes += data[at + length];
+// The segments of one file, in the order stb_image reads them, and the Huffman tables they have
+// defined so far: stb_image decodes a scan with whatever its table memory holds, defined or not.
+class Walk {
+public:
+    Walk(const unsigned char* data, std::size_t size) : data(data), size(size) {}
+
+    // The tables of a DHT segment whose content starts at `at` and claims `left` bytes. stb_image
+    // reads each table's header and values wherever they lie, and only compares the segment's length
+    // after building the table, so a table running past the segment is read from the bytes after it.
+    // Past the file's end it reads zeros, so counts there add nothing.
+    std::string huffmanTables(std::size_t at, std::size_t left)
+    {
+        while (left > 0 && at < size) {
+            std::size_t codes = 0;
+            for (std::size_t length = 1; length <= 16 && length < size - at; ++length) {
+                codes += data[at + length];
+            }
+            const std::string table = "has a JPEG Huffman table of " + std::to_string(codes) + " codes";
+            if (codes > kMostCodes) {
+                return table + ", more than " + std::to_string(kMostCodes);
+            }
+            if (kTableHeader + codes > left) {
+                return table + " that runs past the end of its segment";
+            }
+            const int tableClass = data[at] >> 4;
+            const int id = data[at] & 15;
+            // stb_image refuses any other class or id before reading on.
+            if (tableClass <= kAc && id < kTableIds) {
+                defined[tableClass][id] = true;
+            }
+            at += kTableHeader + codes;
+            left -= kTableHeader + codes;
         }
-        const std::string table = "has a JPEG Huffman table of " + std::to_string(codes) + " codes";
-        if (codes > kMostCodes) {
-            return table + ", more than " + std::to_string(kMostCodes);
-        }
-        if (kTableHeader + codes > left) {
-            return table + " that runs past the end of its segment";
-        }
-        at += kTableHeader + codes;
-        left -= kTableHeader + codes;
+        return "";
     }
-    return "";
-}
 
-}
+    void frame(unsigned char marker) { progressive = marker == kProgressiveFrame; }
 
-std::string jpegHuffmanTableProblem(const unsigned char* data, std::size_t size)
+    // The tables that the scan header at `at`, of `length` bytes, decodes its components with. A
+    // progressive scan of DC coefficients uses only DC tables, and its refinements none; one of AC
+    // coefficients only AC tables. A header that stb_image refuses decodes nothing; one cut off by the
+    // file's end it reads with zeros, and decodes.
+    std::string scan(std::size_t at, std::size_t length) const
+    {
+        const std::size_t components = byteAt(at);
+        if (length != 4 + 2 * components) {
+            return "";
+        }
+        const std::size_t spectrum = at + 1 + 2 * components;
+        const bool dcScan = byteAt(spectrum) == 0;
+        const bool refinement = (byteAt(spectrum + 2) >> 4) != 0;
+        const bool usesDc = !progressive || (dcScan && !refinement);
+        const bool usesAc = !progressive || !dcScan;
+        for (std::size_t i = 0; i < components; ++i) {
+            const int tables = byteAt(at + 2 + 2 * i);
+            if (usesDc && (tables >> 4) < kTableIds && !defined[kDc][tables >> 4]) {
+                return undefined("DC", tables >> 4);
+            }
+            if (usesAc && (tables & 15) < kTableIds && !defined[kAc][tables & 15]) {
+                return undefined("AC", tables & 15);
+            }
+        }
+        return "";
+    }
+
+    std::string problem();
+
+private:
+    // As stb_image reads the file: zero past its end.
+    unsigned char byteAt(std::size_t at) const { return at < size ? data[at] : 0; }
+
+    static std::string undefined(const char* tableClass, int id)
+    {
+        return std::string("has a JPEG scan that decodes with ") + tableClass + " Huffman table " +
+               std::to_string(id) + ", which no segment before it defines";
+    }
+
+    const unsigned char* data;
+    std::size_t size;
+    bool progressive = false;
+    bool defined[2][kTableIds] = {};
+};
+
+std::string Walk::problem()
 {
     if (size == 0 || data[0] != kFill) {
         return "";
@@ -108,10 +171,16 @@ std::string jpegHuffmanTableProblem(const unsigned char* data, std::size_t size)
         }
         const std::size_t content = at + 3;
         const std::size_t left = length - 2;
+        std::string problem;
         if (marker == kHuffmanTables) {
-            if (std::string problem = huffmanSegmentProblem(data, size, content, left); !problem.empty()) {
-                return problem;
-            }
+            problem = huffmanTables(content, left);
+        } else if (marker >= kBaselineFrame && marker <= kProgressiveFrame) {
+            frame(marker);
+        } else if (marker == kStartOfScan) {
+            problem = scan(content, left);
+        }
+        if (!problem.empty()) {
+            return problem;
         }
         // A segment cut off by the file's end: stb_image reads zeros for the rest and fails.
         if (left > size - content) {
@@ -123,4 +192,11 @@ std::string jpegHuffmanTableProblem(const unsigned char* data, std::size_t size)
             at = endOfEntropyData(data, size, at);
         }
     }
+}
+
+}
+
+std::string jpegHuffmanTableProblem(const unsigned char* data, std::size_t size)
+{
+    return Walk(data, size).problem();
 }

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <string>
 
-// stb_image 2.27 copies a JPEG Huffman table's values into a 256-entry array, and its code lengths
-// into one of 257, without checking the counts the file gives: a table claiming more than 256 codes
-// writes past both. These tables are looked over here, before stb_image sees the file.
+// stb_image 2.27 trusts a JPEG's Huffman tables: it copies a table's values into a 256-entry array, and
+// its code lengths into one of 257, without checking the counts the file gives, so a table claiming
+// more than 256 codes writes past both; and it decodes a scan with tables no segment defined, from
+// memory it never set, whose garbage indexes far outside the table. These tables are looked over
+// here, before stb_image sees the file.
 
 // Why the file's Huffman tables must not reach stb_image, or "" when they may (or it is no JPEG).
 // Walks the file's marker segments as stb_image reads them: through every segment, and through each

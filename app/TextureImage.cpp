@@ -62,7 +62,7 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     }
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
-    // stb_image writes past its own tables while reading these, already in stbi_info_from_memory.
+    // stb_image reads or writes outside its own memory on these, some already in stbi_info_from_memory.
     image.problem = jpegHuffmanTableProblem(data, bytes.size());
     if (!image.problem.empty()) {
         return image;

@@ -57,6 +57,35 @@ std::string withStrayBytesThenSegment(const std::string& segment)
     return kJpeg.substr(0, afterApp0) + std::string("\0\x7F", 2) + segment + kJpeg.substr(afterApp0);
 }
 
+size_t segmentLength(const std::string& jpeg, size_t at)
+{
+    return static_cast<size_t>(static_cast<unsigned char>(jpeg[at + 2])) << 8 | static_cast<unsigned char>(jpeg[at + 3]);
+}
+
+// The first segment of `marker` in a file of stb_image_write's, whose segments follow each other.
+size_t segmentAt(const std::string& jpeg, unsigned char marker)
+{
+    size_t at = 2;
+    while (static_cast<unsigned char>(jpeg[at + 1]) != marker) {
+        at += 2 + segmentLength(jpeg, at);
+    }
+    return at;
+}
+
+const size_t kDht = segmentAt(kJpeg, 0xC4);
+const std::string kDhtSegment = kJpeg.substr(kDht, 2 + segmentLength(kJpeg, kDht));
+const std::string kJpegWithoutTables = kJpeg.substr(0, kDht) + kJpeg.substr(kDht + kDhtSegment.size());
+
+// The segment's second table, AC table 0, made a second DC table 0, as the fuzzer once did.
+std::string acTableRedefinedAsDc()
+{
+    std::string file = kJpeg;
+    file[kDht + 4 + 17 + 12] = '\x00';
+    return file;
+}
+
+const ProgressiveJpeg kProgressive = progressiveJpeg();
+
 struct JpegCase {
     const char* name;
     std::string bytes;
@@ -111,7 +140,23 @@ INSTANTIATE_TEST_SUITE_P(
                  "has a JPEG Huffman table of 510 codes, more than 256"},
         // The table's bytes are the content of another segment, which nothing reads as a table.
         JpegCase{"TableBytesInsideAnApplicationSegment",
-                 withSegmentFirst(kJpeg, jpegSegment(0xE1, overfullHuffmanJpeg())), ""}),
+                 withSegmentFirst(kJpeg, jpegSegment(0xE1, overfullHuffmanJpeg())), ""},
+        // stb_image would decode with table memory it never set, and index far outside the table.
+        JpegCase{"ScanWithoutTables", kJpegWithoutTables,
+                 "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"},
+        JpegCase{"TablesOnlyAfterTheScan", withSegmentAfterTheScan(kJpegWithoutTables, kDhtSegment),
+                 "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"},
+        JpegCase{"AcTableRedefinedAsDc", acTableRedefinedAsDc(),
+                 "has a JPEG scan that decodes with AC Huffman table 0, which no segment before it defines"},
+        JpegCase{"Progressive", kProgressive.whole(), ""},
+        JpegCase{"ProgressiveAcScansBeforeTheirTable",
+                 kProgressive.frame + kProgressive.dcTable + kProgressive.dcScan + kProgressive.dcRefinement +
+                     kProgressive.acScans + kProgressive.acTable + kProgressive.end,
+                 "has a JPEG scan that decodes with AC Huffman table 0, which no segment before it defines"},
+        JpegCase{"ProgressiveWithoutItsDcTable",
+                 kProgressive.frame + kProgressive.dcScan + kProgressive.dcRefinement + kProgressive.acTable +
+                     kProgressive.acScans + kProgressive.end,
+                 "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(JpegHuffmanTables, RefusedBeforeStbImageSeesTheFile)

@@ -64,3 +64,29 @@ std::string overfullHuffmanJpeg()
     header[16] = '\xFF';
     return "\xFF\xD8" + jpegSegment(0xC4, header);
 }
+
+ProgressiveJpeg progressiveJpeg()
+{
+    // Ones, so that the picture is its coefficients; a zero coefficient everywhere gives grey.
+    const std::string quantization = std::string(1, '\0') + std::string(64, '\x01');
+    const std::string frameHeader("\x08\x00\x06\x00\x08\x03"
+                                  "\x01\x11\x00\x02\x11\x00\x03\x11\x00",
+                                  15);
+    std::array<unsigned char, 16> oneCode{};
+    oneCode[0] = 1;
+    // Each block's one-bit code, padded with ones to the byte; the refinement's one bit a block likewise.
+    const std::string threeBlocks = "\x1F";
+    const std::string oneBlock = "\x7F";
+
+    ProgressiveJpeg file;
+    file.frame = "\xFF\xD8" + jpegSegment(0xDB, quantization) + jpegSegment(0xC2, frameHeader);
+    file.dcTable = jpegSegment(0xC4, huffmanTable(0x00, oneCode));
+    // Components 1 to 3 with their table selectors; spectrum 0 to 0; successive approximation.
+    file.dcScan = jpegSegment(0xDA, std::string("\x03\x01\x00\x02\x00\x03\x00\x00\x00\x01", 10)) + threeBlocks;
+    file.dcRefinement = jpegSegment(0xDA, std::string("\x03\x01\x10\x02\x10\x03\x10\x00\x00\x10", 10)) + threeBlocks;
+    file.acTable = jpegSegment(0xC4, huffmanTable(0x10, oneCode));
+    for (char component : {'\x01', '\x02', '\x03'}) {
+        file.acScans += jpegSegment(0xDA, std::string{'\x01', component, '\x00', '\x01', '\x3F', '\x00'}) + oneBlock;
+    }
+    return file;
+}

@@ -23,3 +23,25 @@ std::string withSegmentAfterTheScan(const std::string& jpeg, const std::string& 
 // The smallest JPEG with a table of more than 256 codes: a start of image, then a DHT segment of one table
 // header that claims 255 codes of 15 bits and 255 of 16 and holds none of their values.
 std::string overfullHuffmanJpeg();
+
+// The parts of a progressive JPEG of 8 x 6 texels, three components each of one block, all mid-grey,
+// in the order they go in the file. Its scans name tables they do not use, as a progressive file may.
+struct ProgressiveJpeg {
+    // Start of image, a quantization table and the progressive frame header.
+    std::string frame;
+    // DC table 0, of one code: a difference of 0.
+    std::string dcTable;
+    // The first DC scan of all three components, one bit short; it names AC table 0, not yet defined.
+    std::string dcScan;
+    // The DC scan's last bit, which needs no table; it names DC table 1, never defined.
+    std::string dcRefinement;
+    // AC table 0, of one code: end of band.
+    std::string acTable;
+    // One AC scan of each component.
+    std::string acScans;
+    std::string end = "\xFF\xD9";
+
+    std::string whole() const { return frame + dcTable + dcScan + dcRefinement + acTable + acScans + end; }
+};
+
+ProgressiveJpeg progressiveJpeg();
