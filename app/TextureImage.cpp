@@ -1,6 +1,7 @@
 #include "app/TextureImage.h"
 
 #include "app/JpegHuffmanTables.h"
+#include "app/PngChunks.h"
 
 #include <stb_image.h>
 
@@ -62,10 +63,13 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     }
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
-    // stb_image reads or writes outside its own memory on these, some already in stbi_info_from_memory.
-    image.problem = jpegHuffmanTableProblem(data, bytes.size());
-    if (!image.problem.empty()) {
-        return image;
+    // stb_image 2.27 reads or writes outside its own memory on these (some already in
+    // stbi_info_from_memory), or asks for gigabytes.
+    for (auto problemOf : {jpegHuffmanTableProblem, pngDataChunkProblem}) {
+        image.problem = problemOf(data, bytes.size());
+        if (!image.problem.empty()) {
+            return image;
+        }
     }
     int width = 0;
     int height = 0;
