@@ -63,6 +63,9 @@ class Walk {
 public:
     Walk(const unsigned char* data, std::size_t size) : data(data), size(size) {}
 
+    std::string problem();
+
+private:
     // The tables of a DHT segment whose content starts at `at` and claims `left` bytes. stb_image
     // reads each table's header and values wherever they lie, and only compares the segment's length
     // after building the table, so a table running past the segment is read from the bytes after it.
@@ -122,9 +125,6 @@ public:
         return "";
     }
 
-    std::string problem();
-
-private:
     // As stb_image reads the file: zero past its end.
     unsigned char byteAt(std::size_t at) const { return at < size ? data[at] : 0; }
 
