@@ -99,7 +99,7 @@ void PrintTo(const JpegCase& c, std::ostream* os)
 
 class JpegHuffmanTables : public ::testing::TestWithParam<JpegCase> {};
 
-TEST_P(JpegHuffmanTables, TablesOfMoreThan256CodesOrPastTheirSegmentAreRefused)
+TEST_P(JpegHuffmanTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecode)
 {
     const JpegCase& c = GetParam();
     TextureImage image = TextureImage::decode(c.bytes, 16384);
