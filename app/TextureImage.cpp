@@ -1,5 +1,9 @@
 #include "app/TextureImage.h"
 
+#include "app/HdrScanlines.h"
+#include "app/JpegHuffmanTables.h"
+#include "app/PngChunks.h"
+
 #include <stb_image.h>
 
 #include <climits>
@@ -60,6 +64,14 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     }
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
+    // stb_image 2.27 reads or writes outside its own memory on these (some already in
+    // stbi_info_from_memory), asks for gigabytes, or never returns.
+    for (auto problemOf : {jpegHuffmanTableProblem, pngDataChunkProblem, hdrScanlineProblem}) {
+        image.problem = problemOf(data, bytes.size());
+        if (!image.problem.empty()) {
+            return image;
+        }
+    }
     int width = 0;
     int height = 0;
     int channels = 0;

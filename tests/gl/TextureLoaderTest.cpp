@@ -2,6 +2,7 @@
 #include "app/Texture.h"
 #include "app/TextureLoader.h"
 #include "tests/support/GLTestContext.h"
+#include "tests/support/JpegFile.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
@@ -32,7 +33,8 @@ void writePng(const std::filesystem::path& file, int width, int height, int chan
 }
 
 // Oversized: an RGB picture one texel wider than the context's maximum texture size.
-enum class Entry { Png, TextFile, Folder, Pipe, LinkToDevZero, Oversized };
+// OverfullJpeg: a JPEG whose Huffman table claims more codes than stb_image's tables hold.
+enum class Entry { Png, TextFile, Folder, Pipe, LinkToDevZero, Oversized, OverfullJpeg };
 
 struct TextureCase {
     const char* name;
@@ -117,6 +119,7 @@ TEST_P(TextureEntry, LoadsRgbAndRgbaAndRefusesTheRest)
     switch (c.kind) {
     case Entry::Png: writePng(file, c.width, c.height, c.channels); break;
     case Entry::TextFile: dir.write(relative, "not an image\n"); break;
+    case Entry::OverfullJpeg: dir.write(relative, overfullHuffmanJpeg()); break;
     case Entry::Folder: dir.place(relative, TempDir::NotAFile::Directory); break;
     case Entry::Pipe: dir.place(relative, TempDir::NotAFile::Pipe); break;
     case Entry::LinkToDevZero: dir.place(relative, TempDir::NotAFile::LinkToDevZero); break;
@@ -192,6 +195,9 @@ const TextureCase kCases[] = {
     {"Grey", Entry::Png, "grey.png", 4, 4, 1, false, "has 1 channel; a texture needs 3 or 4"},
     {"GreyAlpha", Entry::Png, "greyalpha.png", 4, 4, 2, false, "has 2 channels; a texture needs 3 or 4"},
     {"TextFile", Entry::TextFile, "notes.txt", 0, 0, 0, false, "cannot be decoded: unknown image type"},
+    // stb_image would write past its tables; the file never reaches it.
+    {"OverfullJpegTable", Entry::OverfullJpeg, "slope.jpg", 0, 0, 0, false,
+     "has a JPEG Huffman table of 510 codes, more than 256"},
     {"Subfolder", Entry::Folder, "sub", 0, 0, 0, false, "is a directory"},
     // Opening a pipe to read waits for a writer: start-up would hang for ever.
     {"Pipe", Entry::Pipe, "pipe.png", 0, 0, 0, false, "is not a regular file"},

@@ -1,0 +1,119 @@
+#include "app/HdrScanlines.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// stb_image's line buffer: longer lines are cut to this, less one byte.
+constexpr std::size_t kLineBuffer = 1024;
+constexpr long kMostSide = 1 << 24;
+// Outside these widths stb_image reads the pixels flat, a fixed number of them.
+constexpr int kRunLengthWidths[] = {8, 32768};
+
+class Reader {
+public:
+    Reader(const unsigned char* data, std::size_t size) : data(data), size(size) {}
+
+    bool atEnd() const { return at >= size; }
+
+    // Zero past the end, as stb_image reads.
+    unsigned char next() { return at < size ? data[at++] : 0; }
+
+    void skip(std::size_t count) { at = count < size - at ? at + count : size; }
+
+    // A line as stb_image takes it: up to its line feed, a byte read at the file's end not counted.
+    std::string line()
+    {
+        std::string text;
+        char c = static_cast<char>(next());
+        while (!atEnd() && c != '\n') {
+            text += c;
+            if (text.size() == kLineBuffer - 1) {
+                while (!atEnd() && next() != '\n') {
+                }
+                break;
+            }
+            c = static_cast<char>(next());
+        }
+        return text;
+    }
+
+private:
+    const unsigned char* data;
+    std::size_t size;
+    std::size_t at = 0;
+};
+
+// The picture's size from its "-Y height +X width" line, as stb_image's strtol reads it; false where
+// stb_image refuses the line.
+bool readSize(const std::string& line, int& width, int& height)
+{
+    const char* text = line.c_str();
+    if (std::strncmp(text, "-Y ", 3) != 0) {
+        return false;
+    }
+    char* end = nullptr;
+    height = static_cast<int>(std::strtol(text + 3, &end, 10));
+    while (*end == ' ') {
+        ++end;
+    }
+    if (std::strncmp(end, "+X ", 3) != 0) {
+        return false;
+    }
+    width = static_cast<int>(std::strtol(end + 3, nullptr, 10));
+    return width >= 0 && height >= 0 && width <= kMostSide && height <= kMostSide;
+}
+
+const char kCutOff[] = "has run-length HDR scanlines cut off by the file's end";
+
+}
+
+std::string hdrScanlineProblem(const unsigned char* data, std::size_t size)
+{
+    Reader file(data, size);
+    const std::string identifier = file.line();
+    if (std::strcmp(identifier.c_str(), "#?RADIANCE") != 0 && std::strcmp(identifier.c_str(), "#?RGBE") != 0) {
+        return "";
+    }
+    bool runLength = false;
+    for (std::string line = file.line(); line.c_str()[0] != '\0'; line = file.line()) {
+        runLength = runLength || std::strcmp(line.c_str(), "FORMAT=32-bit_rle_rgbe") == 0;
+    }
+    int width = 0;
+    int height = 0;
+    if (!runLength || !readSize(file.line(), width, height) || width < kRunLengthWidths[0] ||
+        width >= kRunLengthWidths[1]) {
+        return "";
+    }
+    for (int row = 0; row < height; ++row) {
+        const int c1 = file.next();
+        const int c2 = file.next();
+        int length = file.next();
+        // Not a run-length scanline: stb_image reads the rest flat, a pixel at a time.
+        if (c1 != 2 || c2 != 2 || (length & 0x80) != 0) {
+            return "";
+        }
+        length = length << 8 | file.next();
+        if (length != width) {
+            return "";
+        }
+        for (int channel = 0; channel < 4; ++channel) {
+            for (int done = 0; done < width;) {
+                if (file.atEnd()) {
+                    return kCutOff;
+                }
+                int count = file.next();
+                const bool run = count > 128;
+                count -= run ? 128 : 0;
+                // stb_image refuses a count past the scanline's end.
+                if (count > width - done) {
+                    return "";
+                }
+                file.skip(run ? 1 : static_cast<std::size_t>(count));
+                done += count;
+            }
+        }
+    }
+    return "";
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// stb_image 2.27 reads a run-length HDR scanline until it is whole, taking a count of 0 as an empty copy
+// and reading zeros past the file's end: a file cut within its scanlines keeps it reading for ever,
+// and start-up with it. Such a file is refused here, before stb_image sees it.
+
+// Why the Radiance HDR file must not reach stb_image, or "" when it may (or it is no HDR). Reads the
+// header and the scanlines as stb_image does; never reads outside `size` bytes.
+std::string hdrScanlineProblem(const unsigned char* data, std::size_t size);

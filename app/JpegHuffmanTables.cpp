@@ -1,0 +1,202 @@
+#include "app/JpegHuffmanTables.h"
+
+namespace {
+
+constexpr unsigned char kFill = 0xFF;
+constexpr unsigned char kStartOfImage = 0xD8;
+constexpr unsigned char kHuffmanTables = 0xC4;
+constexpr unsigned char kStartOfScan = 0xDA;
+// The frame headers stb_image decodes: baseline, extended and progressive.
+constexpr unsigned char kBaselineFrame = 0xC0;
+constexpr unsigned char kProgressiveFrame = 0xC2;
+
+// A table's class and id byte, then how many codes it has of each length from 1 to 16 bits.
+constexpr std::size_t kTableHeader = 17;
+constexpr std::size_t kMostCodes = 256;
+
+enum TableClass { kDc = 0, kAc = 1 };
+constexpr int kTableIds = 4;
+
+bool isRestart(unsigned char marker)
+{
+    return marker >= 0xD0 && marker <= 0xD7;
+}
+
+// Markers without a length (a stuffed zero, TEM, the restarts, SOI, EOI): outside entropy-coded data
+// stb_image refuses each one, or ends the image on EOI, so nothing after them is read.
+bool endsTheWalk(unsigned char marker)
+{
+    return marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9);
+}
+
+// stb_image takes any run of 0xFF before a marker byte.
+std::size_t pastFill(const unsigned char* data, std::size_t size, std::size_t at)
+{
+    while (at < size && data[at] == kFill) {
+        ++at;
+    }
+    return at;
+}
+
+// Where the entropy-coded data from `at` ends: at the first 0xFF that starts a marker other than a
+// stuffed zero or a restart, which stb_image reads on as part of the scan.
+std::size_t endOfEntropyData(const unsigned char* data, std::size_t size, std::size_t at)
+{
+    while (at < size) {
+        if (data[at] != kFill) {
+            ++at;
+            continue;
+        }
+        const std::size_t marker = at;
+        at = pastFill(data, size, at);
+        if (at < size && data[at] != 0x00 && !isRestart(data[at])) {
+            return marker;
+        }
+        ++at;
+    }
+    return size;
+}
+
+// The segments of one file, in the order stb_image reads them, and the Huffman tables they have
+// defined so far: stb_image decodes a scan with whatever its table memory holds, defined or not.
+class Walk {
+public:
+    Walk(const unsigned char* data, std::size_t size) : data(data), size(size) {}
+
+    std::string problem();
+
+private:
+    // The tables of a DHT segment whose content starts at `at` and claims `left` bytes. stb_image
+    // reads each table's header and values wherever they lie, and only compares the segment's length
+    // after building the table, so a table running past the segment is read from the bytes after it.
+    // Past the file's end it reads zeros, so counts there add nothing.
+    std::string huffmanTables(std::size_t at, std::size_t left)
+    {
+        while (left > 0 && at < size) {
+            std::size_t codes = 0;
+            for (std::size_t length = 1; length <= 16 && length < size - at; ++length) {
+                codes += data[at + length];
+            }
+            const std::string table = "has a JPEG Huffman table of " + std::to_string(codes) + " codes";
+            if (codes > kMostCodes) {
+                return table + ", more than " + std::to_string(kMostCodes);
+            }
+            if (kTableHeader + codes > left) {
+                return table + " that runs past the end of its segment";
+            }
+            const int tableClass = data[at] >> 4;
+            const int id = data[at] & 15;
+            // stb_image refuses any other class or id before reading on.
+            if (tableClass <= kAc && id < kTableIds) {
+                defined[tableClass][id] = true;
+            }
+            at += kTableHeader + codes;
+            left -= kTableHeader + codes;
+        }
+        return "";
+    }
+
+    void frame(unsigned char marker) { progressive = marker == kProgressiveFrame; }
+
+    // The tables that the scan header at `at`, of `length` bytes, decodes its components with. A
+    // progressive scan of DC coefficients uses only DC tables, and its refinements none; one of AC
+    // coefficients only AC tables. A header that stb_image refuses decodes nothing; one cut off by the
+    // file's end it reads with zeros, and decodes.
+    std::string scan(std::size_t at, std::size_t length) const
+    {
+        const std::size_t components = byteAt(at);
+        if (length != 4 + 2 * components) {
+            return "";
+        }
+        const std::size_t spectrum = at + 1 + 2 * components;
+        const bool dcScan = byteAt(spectrum) == 0;
+        const bool refinement = (byteAt(spectrum + 2) >> 4) != 0;
+        const bool usesDc = !progressive || (dcScan && !refinement);
+        const bool usesAc = !progressive || !dcScan;
+        for (std::size_t i = 0; i < components; ++i) {
+            const int tables = byteAt(at + 2 + 2 * i);
+            if (usesDc && (tables >> 4) < kTableIds && !defined[kDc][tables >> 4]) {
+                return undefined("DC", tables >> 4);
+            }
+            if (usesAc && (tables & 15) < kTableIds && !defined[kAc][tables & 15]) {
+                return undefined("AC", tables & 15);
+            }
+        }
+        return "";
+    }
+
+    // As stb_image reads the file: zero past its end.
+    unsigned char byteAt(std::size_t at) const { return at < size ? data[at] : 0; }
+
+    static std::string undefined(const char* tableClass, int id)
+    {
+        return std::string("has a JPEG scan that decodes with ") + tableClass + " Huffman table " +
+               std::to_string(id) + ", which no segment before it defines";
+    }
+
+    const unsigned char* data;
+    std::size_t size;
+    bool progressive = false;
+    bool defined[2][kTableIds] = {};
+};
+
+std::string Walk::problem()
+{
+    if (size == 0 || data[0] != kFill) {
+        return "";
+    }
+    std::size_t at = pastFill(data, size, 0);
+    if (at == size || data[at] != kStartOfImage) {
+        return "";
+    }
+    ++at;
+    for (;;) {
+        // Before the frame header stb_image passes over stray bytes between segments; passing over
+        // them everywhere looks at every table it could read, and maybe more.
+        while (at < size && data[at] != kFill) {
+            ++at;
+        }
+        at = pastFill(data, size, at);
+        if (at == size || endsTheWalk(data[at])) {
+            return "";
+        }
+        const unsigned char marker = data[at];
+        if (size - at < 3) {
+            return "";
+        }
+        const std::size_t length = static_cast<std::size_t>(data[at + 1]) << 8 | data[at + 2];
+        // stb_image refuses every segment shorter than its own length field.
+        if (length < 2) {
+            return "";
+        }
+        const std::size_t content = at + 3;
+        const std::size_t left = length - 2;
+        std::string problem;
+        if (marker == kHuffmanTables) {
+            problem = huffmanTables(content, left);
+        } else if (marker >= kBaselineFrame && marker <= kProgressiveFrame) {
+            frame(marker);
+        } else if (marker == kStartOfScan) {
+            problem = scan(content, left);
+        }
+        if (!problem.empty()) {
+            return problem;
+        }
+        // A segment cut off by the file's end: stb_image reads zeros for the rest and fails.
+        if (left > size - content) {
+            return "";
+        }
+        at = content + left;
+        // A progressive JPEG, or one of several scans, defines tables between its scans.
+        if (marker == kStartOfScan) {
+            at = endOfEntropyData(data, size, at);
+        }
+    }
+}
+
+}
+
+std::string jpegHuffmanTableProblem(const unsigned char* data, std::size_t size)
+{
+    return Walk(data, size).problem();
+}

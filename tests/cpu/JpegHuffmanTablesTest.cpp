@@ -1,0 +1,214 @@
+#include "app/JpegHuffmanTables.h"
+#include "app/TextureImage.h"
+#include "tests/support/JpegFile.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kJpeg = writtenJpeg(8, 6);
+
+// Class and id bytes: a DC or an AC table of id 0.
+constexpr unsigned char kDc = 0x00;
+constexpr unsigned char kAc = 0x10;
+
+// `first` codes of 8 bits and `second` of 9: 255 + 1 fill a prefix code without a gap.
+std::string tableSegment(unsigned char classAndId, unsigned char first, unsigned char second)
+{
+    std::array<unsigned char, 16> counts{};
+    counts[7] = first;
+    counts[8] = second;
+    return jpegSegment(0xC4, huffmanTable(classAndId, counts));
+}
+
+// The overfull table's segment alone, without the start of image before it.
+const std::string kOverfullSegment = overfullHuffmanJpeg().substr(2);
+
+// Lies in the second table of a segment whose first table is sound.
+std::string secondTableOverfull()
+{
+    std::array<unsigned char, 16> sound{};
+    sound[1] = 3;
+    std::array<unsigned char, 16> overfull{};
+    overfull[14] = 45;
+    overfull[15] = 255;
+    return jpegSegment(0xC4, huffmanTable(kDc, sound) + huffmanTable(kAc, overfull));
+}
+
+// Claims twelve codes, but the segment's length ends five values into them; stb_image would read the
+// file's next segment as the rest.
+std::string tableRunningPastItsSegment()
+{
+    std::array<unsigned char, 16> counts{};
+    counts[3] = 12;
+    return jpegSegment(0xC4, huffmanTable(kDc, counts).substr(0, 17 + 5));
+}
+
+// After the JFIF segment, where stb_image passes over stray bytes before the next marker.
+std::string withStrayBytesThenSegment(const std::string& segment)
+{
+    const size_t afterApp0 = 4 + (static_cast<size_t>(static_cast<unsigned char>(kJpeg[4])) << 8 |
+                                  static_cast<unsigned char>(kJpeg[5]));
+    return kJpeg.substr(0, afterApp0) + std::string("\0\x7F", 2) + segment + kJpeg.substr(afterApp0);
+}
+
+size_t segmentLength(const std::string& jpeg, size_t at)
+{
+    return static_cast<size_t>(static_cast<unsigned char>(jpeg[at + 2])) << 8 | static_cast<unsigned char>(jpeg[at + 3]);
+}
+
+// The first segment of `marker` in a file of stb_image_write's, whose segments follow each other.
+size_t segmentAt(const std::string& jpeg, unsigned char marker)
+{
+    size_t at = 2;
+    while (static_cast<unsigned char>(jpeg[at + 1]) != marker) {
+        at += 2 + segmentLength(jpeg, at);
+    }
+    return at;
+}
+
+const size_t kDht = segmentAt(kJpeg, 0xC4);
+const std::string kDhtSegment = kJpeg.substr(kDht, 2 + segmentLength(kJpeg, kDht));
+const std::string kJpegWithoutTables = kJpeg.substr(0, kDht) + kJpeg.substr(kDht + kDhtSegment.size());
+
+// The segment's second table, AC table 0, made a second DC table 0, as the fuzzer once did.
+std::string acTableRedefinedAsDc()
+{
+    std::string file = kJpeg;
+    file[kDht + 4 + 17 + 12] = '\x00';
+    return file;
+}
+
+const ProgressiveJpeg kProgressive = progressiveJpeg();
+
+struct JpegCase {
+    const char* name;
+    std::string bytes;
+    const char* problem;  // "": decodes
+};
+
+void PrintTo(const JpegCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class JpegHuffmanTables : public ::testing::TestWithParam<JpegCase> {};
+
+TEST_P(JpegHuffmanTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecode)
+{
+    const JpegCase& c = GetParam();
+    TextureImage image = TextureImage::decode(c.bytes, 16384);
+    if (*c.problem != '\0') {
+        EXPECT_FALSE(image.usable());
+        EXPECT_EQ(image.problem, c.problem);
+        return;
+    }
+    ASSERT_TRUE(image.usable()) << image.problem;
+    EXPECT_EQ(image.width, 8);
+    EXPECT_EQ(image.height, 6);
+    EXPECT_EQ(image.channels, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, JpegHuffmanTables,
+    ::testing::Values(
+        JpegCase{"WrittenByStbImageWrite", kJpeg, ""},
+        // The file's own AC table of id 0 comes later and replaces this one.
+        JpegCase{"TableOf256Codes", withSegmentFirst(kJpeg, tableSegment(kAc, 255, 1)), ""},
+        JpegCase{"TableOf257Codes", withSegmentFirst(kJpeg, tableSegment(kAc, 255, 2)),
+                 "has a JPEG Huffman table of 257 codes, more than 256"},
+        JpegCase{"SmallestOverfullTable", overfullHuffmanJpeg(), "has a JPEG Huffman table of 510 codes, more than 256"},
+        // stb_image reads zeros for the rest of the header: 255 codes of 1 bit and 255 of 2.
+        JpegCase{"CountsCutOffByTheFileEnd", std::string("\xFF\xD8\xFF\xC4\x00\x13\x00\xFF\xFF", 9),
+                 "has a JPEG Huffman table of 510 codes, more than 256"},
+        JpegCase{"SecondTableOfASegment", withSegmentFirst(kJpeg, secondTableOverfull()),
+                 "has a JPEG Huffman table of 300 codes, more than 256"},
+        // stbi_info_from_memory stops at the frame header; the whole load reads on past the scan.
+        JpegCase{"TableAfterTheScan", withSegmentAfterTheScan(kJpeg, kOverfullSegment),
+                 "has a JPEG Huffman table of 510 codes, more than 256"},
+        JpegCase{"TableRunningPastItsSegment", withSegmentFirst(kJpeg, tableRunningPastItsSegment()),
+                 "has a JPEG Huffman table of 12 codes that runs past the end of its segment"},
+        // stb_image takes fill bytes before the start of image, and stray bytes between segments.
+        JpegCase{"FillBeforeTheStart", "\xFF\xFF" + overfullHuffmanJpeg().substr(1),
+                 "has a JPEG Huffman table of 510 codes, more than 256"},
+        JpegCase{"StrayBytesBeforeTheTable", withStrayBytesThenSegment(kOverfullSegment),
+                 "has a JPEG Huffman table of 510 codes, more than 256"},
+        // The table's bytes are the content of another segment, which nothing reads as a table.
+        JpegCase{"TableBytesInsideAnApplicationSegment",
+                 withSegmentFirst(kJpeg, jpegSegment(0xE1, overfullHuffmanJpeg())), ""},
+        // stb_image would decode with table memory it never set, and index far outside the table.
+        JpegCase{"ScanWithoutTables", kJpegWithoutTables,
+                 "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"},
+        JpegCase{"TablesOnlyAfterTheScan", withSegmentAfterTheScan(kJpegWithoutTables, kDhtSegment),
+                 "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"},
+        JpegCase{"AcTableRedefinedAsDc", acTableRedefinedAsDc(),
+                 "has a JPEG scan that decodes with AC Huffman table 0, which no segment before it defines"},
+        JpegCase{"Progressive", kProgressive.whole(), ""},
+        JpegCase{"ProgressiveAcScansBeforeTheirTable",
+                 kProgressive.frame + kProgressive.dcTable + kProgressive.dcScan + kProgressive.dcRefinement +
+                     kProgressive.acScans + kProgressive.acTable + kProgressive.end,
+                 "has a JPEG scan that decodes with AC Huffman table 0, which no segment before it defines"},
+        JpegCase{"ProgressiveWithoutItsDcTable",
+                 kProgressive.frame + kProgressive.dcScan + kProgressive.dcRefinement + kProgressive.acTable +
+                     kProgressive.acScans + kProgressive.end,
+                 "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(JpegHuffmanTables, RefusedBeforeStbImageSeesTheFile)
+{
+    // Any stb_image call on the overfull file fails and leaves "unknown image type" as its reason.
+    const std::string png = "\x89PNG\r\n\x1a\n";
+    int x = 0;
+    int y = 0;
+    int channels = 0;
+    ASSERT_EQ(stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(png.data()), static_cast<int>(png.size()), &x,
+                                    &y, &channels, 0),
+              nullptr);
+    const std::string earlier = stbi_failure_reason();
+    ASSERT_NE(earlier, "unknown image type");
+
+    EXPECT_FALSE(TextureImage::decode(overfullHuffmanJpeg(), 16384).usable());
+
+    EXPECT_EQ(stbi_failure_reason(), earlier);
+}
+
+// Each prefix in a buffer of its own size, so that AddressSanitizer sees a read past its end.
+std::string problemOfPrefix(const std::string& file, size_t length)
+{
+    const std::vector<unsigned char> prefix(file.begin(), file.begin() + static_cast<long>(length));
+    return jpegHuffmanTableProblem(prefix.data(), prefix.size());
+}
+
+TEST(JpegHuffmanTables, EveryCutOfASoundFilePasses)
+{
+    for (const std::string& file : {kJpeg, withSegmentFirst(kJpeg, tableSegment(kAc, 255, 1))}) {
+        for (size_t length = 0; length <= file.size(); ++length) {
+            EXPECT_EQ(problemOfPrefix(file, length), "") << "first " << length << " of " << file.size() << " bytes";
+        }
+    }
+}
+
+TEST(JpegHuffmanTables, ACutFileIsRefusedOnceItHoldsTheCountThatOverfillsATable)
+{
+    // A segment long enough for all 510 values, so that only the count of codes can be at fault.
+    std::array<unsigned char, 16> counts{};
+    counts[14] = 255;
+    counts[15] = 255;
+    const std::string file = withSegmentAfterTheScan(kJpeg, jpegSegment(0xC4, huffmanTable(kDc, counts)));
+    // Marker, length and class come first; the last of the sixteen counts holds the second 255.
+    const size_t lastCount = kJpeg.size() - 2 + 4 + 16;
+    for (size_t length = 0; length <= file.size(); ++length) {
+        EXPECT_EQ(problemOfPrefix(file, length),
+                  length > lastCount ? "has a JPEG Huffman table of 510 codes, more than 256" : "")
+            << "first " << length << " of " << file.size() << " bytes";
+        // Whatever is left to stb_image must not bring it down.
+        TextureImage::decode(file.substr(0, length), 16384);
+    }
+}
+
+}
