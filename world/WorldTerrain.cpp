@@ -1,7 +1,6 @@
 #include "world/World.h"
 
 #include "app/Shader.h"
-#include "app/Texture.h"
 #include "world/Terrain.h"
 
 #include <iostream>
