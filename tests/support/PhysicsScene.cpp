@@ -4,6 +4,8 @@
 #include "world/physics/HeightFieldDesc.h"
 #include "world/physics/PhysicsMaterial.h"
 
+#include <algorithm>
+
 namespace {
 
 physics::SceneDesc sceneDesc(const glm::vec3& gravity, physics::PairFilter filter = physics::defaultSimulationFilter,
@@ -85,18 +87,36 @@ float PhysicsScene::surfaceAt(float x, float z) const
     return hit.position.y;
 }
 
-glm::vec3 lowestCorner(const physics::RigidDynamic& box)
+namespace {
+
+template <typename Visit>
+void forEachCorner(const physics::RigidDynamic& box, Visit visit)
 {
     const physics::Transform pose = box.getGlobalPose();
     const glm::vec3 half = box.getBoxHalfExtents();
-    glm::vec3 lowest(0.0f, 1e30f, 0.0f);
     for (int corner = 0; corner < 8; ++corner) {
         const glm::vec3 local((corner & 1) ? half.x : -half.x, (corner & 2) ? half.y : -half.y,
                               (corner & 4) ? half.z : -half.z);
-        const glm::vec3 point = pose.p + pose.q * local;
+        visit(pose.p + pose.q * local);
+    }
+}
+
+}
+
+float PhysicsScene::clearance(const physics::RigidDynamic& box) const
+{
+    float least = 1e30f;
+    forEachCorner(box, [&](const glm::vec3& point) { least = std::min(least, point.y - surfaceAt(point.x, point.z)); });
+    return least;
+}
+
+glm::vec3 lowestCorner(const physics::RigidDynamic& box)
+{
+    glm::vec3 lowest(0.0f, 1e30f, 0.0f);
+    forEachCorner(box, [&](const glm::vec3& point) {
         if (point.y < lowest.y) {
             lowest = point;
         }
-    }
+    });
     return lowest;
 }

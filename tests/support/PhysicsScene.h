@@ -30,6 +30,10 @@ struct PhysicsScene {
     void step(int count = 1);
     // The height of the slope's surface at (x, z), by a ray.
     float surfaceAt(float x, float z) const;
+    // How far the box's corner nearest the slope stands above the surface under it; below zero for
+    // a box sunk into it. A box resting on a tilted face has one corner at zero while the corner
+    // lowest in the world may hang over lower ground.
+    float clearance(const physics::RigidDynamic& box) const;
 
     physics::PhysicsWorld world;
     physics::PhysicsMaterial* material = nullptr;

@@ -82,6 +82,9 @@ PhysicsWorld::PhysicsWorld(const SceneDesc& desc) : state(std::make_unique<Parts
                                                     p.collisionConfiguration.get());
     p.scene->setGravity(toBullet(desc.gravity));
     p.scene->getSolverInfo().m_restitutionVelocityThreshold = bounceThreshold;
+    // A box with faces of its own meets a height field's triangles through clipping, which keeps a
+    // full contact patch where the distance search alone gives one point per triangle a step.
+    p.scene->getDispatchInfo().m_enableSatConvex = true;
 }
 
 PhysicsWorld::~PhysicsWorld()

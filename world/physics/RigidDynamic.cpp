@@ -102,6 +102,9 @@ void RigidDynamic::attachBox(const glm::vec3& halfExtents, const PhysicsMaterial
     Body& b = *state;
     btCompoundShape& compound = compoundOf(b);
     auto box = std::make_unique<btBoxShape>(toBullet(halfExtents));
+    // Faces and edges of its own let a box clip against each triangle of the slope it lies on, so
+    // that a resting box touches on up to four points instead of pivoting on one.
+    box->initializePolyhedralFeatures();
     // A second box replaces the first: the compound's revision tells Bullet's cached pairs.
     if (compound.getNumChildShapes() > 0) {
         compound.removeChildShapeByIndex(0);
