@@ -116,7 +116,7 @@ TEST_F(ScriptedRun, ChaserFirstBurstsAroundTheSlowMotionMarkAndEveryRunIsTheSame
 }
 
 // A body that lands on the slope stays on it. Only the chaser, slammed down faster than the slope can
-// stop it, goes through, and the far-object rule brings it back on the next frame. Bodies that land
+// stop it, goes through, and the far-object rule brings it back in the same frame. Bodies that land
 // come to rest, and most of the burst's skiers fall asleep.
 TEST_F(ScriptedRun, NoBodyButTheChaserStaysUnderTheSlope)
 {
