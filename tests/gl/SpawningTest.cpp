@@ -214,6 +214,9 @@ TEST_F(Spawning, OnlyObjectsBeyondTheFarRadiusComeBackNearThePlayer)
     auto* beyond = dynamic_cast<Rock*>(world->objects[1].get());
     atRadius->actor->setLinearVelocity(glm::vec3(3.0f, 0.0f, 0.0f), true);
     beyond->actor->setLinearVelocity(glm::vec3(3.0f, 0.0f, 0.0f), true);
+    // Below the 100 rad/s cap; read before any step damps it.
+    const glm::vec3 spin(4.0f, -7.0f, 2.5f);
+    beyond->actor->setAngularVelocity(spin, true);
 
     world->relocateFarObjects();
 
@@ -226,6 +229,8 @@ TEST_F(Spawning, OnlyObjectsBeyondTheFarRadiusComeBackNearThePlayer)
     EXPECT_NEAR(moved.y, world->terrain->getHeightAt(moved.x, moved.z) + 50.0f, 1e-3f);
     EXPECT_NEAR(beyond->actor->getGlobalPose().q.w, 1.0f, 1e-6f);
     EXPECT_EQ(beyond->actor->getLinearVelocity(), glm::vec3(0.0f));
+    // Only the motion along its path is stopped: it comes back still turning.
+    expectNear(beyond->actor->getAngularVelocity(), spin, 1e-6f);
 }
 
 TEST_F(Spawning, RegistrationWithoutPhysicsLeavesListAndSceneAlone)

@@ -170,6 +170,16 @@ protected:
         return pixels;
     }
 
+    // The scene's depth buffer as the last draw left it.
+    std::vector<float> sceneDepth()
+    {
+        std::vector<float> depth(static_cast<size_t>(kWidth * kHeight));
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, world->sceneFramebuffer);
+        glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        return depth;
+    }
+
     glm::vec2 screenOf(const glm::vec3& point)
     {
         const glm::vec4 clip = viewProjection(*world->camera) * glm::vec4(point, 1.0f);
@@ -359,6 +369,73 @@ TEST_F(TerrainGL, SlopeReadsThePicturesMipLevelsThroughItsOwnSampler)
     EXPECT_LT(whiteBaseOnly, 0.8f * white);
     expectLoaderState(whiteBase);
 }
+
+// Red, green and blue of a relief with no height and no slope.
+constexpr unsigned char kFlatRelief = 127;
+
+// The relief moves the slope by its coarser levels about its mean, its 1 x 1 level: the patches are
+// too few to carry level 0, and only the slope's own sampler reaches the others, as the texture's
+// filter reads level 0 alone. Each relief here has the same level 0 as a flat one and differs above it
+// in red, the height, only; the slopes it holds in green and blue stay the same, and so does the shading.
+
+struct ReliefLevels {
+    const char* name;
+    unsigned char coarser;  // red of levels 1 to 5
+    unsigned char mean;     // red of level 6
+    float depthSign;        // -1: the slope comes nearer the camera, 1: it goes away
+};
+
+void PrintTo(const ReliefLevels& r, std::ostream* os)
+{
+    *os << r.name;
+}
+
+class ReliefMipLevels : public TerrainGL, public ::testing::WithParamInterface<ReliefLevels> {};
+
+TEST_P(ReliefMipLevels, MoveTheDrawnSlopeAlongItsNormal)
+{
+    constexpr int kSize = 64;
+    auto relief = [](unsigned char coarser, unsigned char mean) {
+        const GLuint id = makeTexture(kSize, [](int, int) { return glm::vec3(0.0f); });
+        glBindTexture(GL_TEXTURE_2D, id);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        for (int mip = 0, size = kSize; size >= 1; ++mip, size /= 2) {
+            const unsigned char red = mip == 0 ? kFlatRelief : size == 1 ? mean : coarser;
+            std::vector<unsigned char> texels;
+            for (int i = 0; i < size * size; ++i) {
+                texels.insert(texels.end(), {red, kFlatRelief, kFlatRelief});
+            }
+            glTexSubImage2D(GL_TEXTURE_2D, mip, 0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return id;
+    };
+    world->initTerrain();
+    placeRunCamera(0.0f);
+    auto depthWith = [&](GLuint id) {
+        world->terrain->displacementTexture = std::make_shared<Texture>(Texture{"DisplacementMap.png", id});
+        drawTerrain();
+        return sceneDepth();
+    };
+    const std::vector<float> flat = depthWith(relief(kFlatRelief, kFlatRelief));
+    const ReliefLevels levels = GetParam();
+    const GLuint id = relief(levels.coarser, levels.mean);
+    const std::vector<float> moved = depthWith(id);
+
+    // Seen from above, a surface moved along its normal is met sooner, or later, by every ray of the
+    // lower half.
+    int along = 0;
+    for (size_t i = 0; i < static_cast<size_t>(kWidth * kHeight / 2); ++i) {
+        along += (moved[i] - flat[i]) * levels.depthSign > 0.0f ? 1 : 0;
+    }
+    EXPECT_EQ(along, kWidth * kHeight / 2);
+    expectLoaderState(id);
+}
+
+INSTANTIATE_TEST_SUITE_P(Relief, ReliefMipLevels,
+                         ::testing::Values(ReliefLevels{"coarser levels above the mean", 255, kFlatRelief, -1.0f},
+                                           ReliefLevels{"mean above the coarser levels", kFlatRelief, 255, 1.0f}));
 
 TEST_F(TerrainGL, DrawSetsItsPicturesOnTheUnitsOfTheirNamesAndTheSunsUniforms)
 {
