@@ -217,6 +217,10 @@ TEST_F(Spawning, OnlyObjectsBeyondTheFarRadiusComeBackNearThePlayer)
     // Below the 100 rad/s cap; read before any step damps it.
     const glm::vec3 spin(4.0f, -7.0f, 2.5f);
     beyond->actor->setAngularVelocity(spin, true);
+    // Turned, so that coming back upright shows.
+    physics::Transform turned = beyond->actor->getGlobalPose();
+    turned.q = glm::angleAxis(1.0f, glm::normalize(glm::vec3(1.0f, 2.0f, 3.0f)));
+    beyond->actor->setGlobalPose(turned);
 
     world->relocateFarObjects();
 
