@@ -1,7 +1,7 @@
 #include "app/TextureImage.h"
 
 #include "app/HdrScanlines.h"
-#include "app/JpegHuffmanTables.h"
+#include "app/JpegTables.h"
 #include "app/PngChunks.h"
 
 #include <stb_image.h>
@@ -66,7 +66,7 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     const int length = static_cast<int>(bytes.size());
     // stb_image 2.27 reads or writes outside its own memory on these (some already in
     // stbi_info_from_memory), asks for gigabytes, or never returns.
-    for (auto problemOf : {jpegHuffmanTableProblem, pngDataChunkProblem, hdrScanlineProblem}) {
+    for (auto problemOf : {jpegTableProblem, pngDataChunkProblem, hdrScanlineProblem}) {
         image.problem = problemOf(data, bytes.size());
         if (!image.problem.empty()) {
             return image;

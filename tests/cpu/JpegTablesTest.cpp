@@ -1,4 +1,4 @@
-#include "app/JpegHuffmanTables.h"
+#include "app/JpegTables.h"
 #include "app/TextureImage.h"
 #include "tests/support/JpegFile.h"
 
@@ -97,9 +97,9 @@ void PrintTo(const JpegCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class JpegHuffmanTables : public ::testing::TestWithParam<JpegCase> {};
+class JpegTables : public ::testing::TestWithParam<JpegCase> {};
 
-TEST_P(JpegHuffmanTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecode)
+TEST_P(JpegTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecode)
 {
     const JpegCase& c = GetParam();
     TextureImage image = TextureImage::decode(c.bytes, 16384);
@@ -115,7 +115,7 @@ TEST_P(JpegHuffmanTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecod
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, JpegHuffmanTables,
+    Files, JpegTables,
     ::testing::Values(
         JpegCase{"WrittenByStbImageWrite", kJpeg, ""},
         // The file's own AC table of id 0 comes later and replaces this one.
@@ -159,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(JpegHuffmanTables, RefusedBeforeStbImageSeesTheFile)
+TEST(JpegTables, RefusedBeforeStbImageSeesTheFile)
 {
     // Any stb_image call on the overfull file fails and leaves "unknown image type" as its reason.
     const std::string png = "\x89PNG\r\n\x1a\n";
@@ -181,10 +181,10 @@ TEST(JpegHuffmanTables, RefusedBeforeStbImageSeesTheFile)
 std::string problemOfPrefix(const std::string& file, size_t length)
 {
     const std::vector<unsigned char> prefix(file.begin(), file.begin() + static_cast<long>(length));
-    return jpegHuffmanTableProblem(prefix.data(), prefix.size());
+    return jpegTableProblem(prefix.data(), prefix.size());
 }
 
-TEST(JpegHuffmanTables, EveryCutOfASoundFilePasses)
+TEST(JpegTables, EveryCutOfASoundFilePasses)
 {
     for (const std::string& file : {kJpeg, withSegmentFirst(kJpeg, tableSegment(kAc, 255, 1))}) {
         for (size_t length = 0; length <= file.size(); ++length) {
@@ -193,7 +193,7 @@ TEST(JpegHuffmanTables, EveryCutOfASoundFilePasses)
     }
 }
 
-TEST(JpegHuffmanTables, ACutFileIsRefusedOnceItHoldsTheCountThatOverfillsATable)
+TEST(JpegTables, ACutFileIsRefusedOnceItHoldsTheCountThatOverfillsATable)
 {
     // A segment long enough for all 510 values, so that only the count of codes can be at fault.
     std::array<unsigned char, 16> counts{};

@@ -1,4 +1,4 @@
-#include "app/JpegHuffmanTables.h"
+#include "app/JpegTables.h"
 
 namespace {
 
@@ -196,7 +196,7 @@ std::string Walk::problem()
 
 }
 
-std::string jpegHuffmanTableProblem(const unsigned char* data, std::size_t size)
+std::string jpegTableProblem(const unsigned char* data, std::size_t size)
 {
     return Walk(data, size).problem();
 }

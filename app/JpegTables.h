@@ -13,4 +13,4 @@
 // Walks the file's marker segments as stb_image reads them: through every segment, and through each
 // scan's entropy-coded data to the segments that follow it, up to the end of image or the first
 // marker stb_image refuses. Never reads outside `size` bytes.
-std::string jpegHuffmanTableProblem(const unsigned char* data, std::size_t size);
+std::string jpegTableProblem(const unsigned char* data, std::size_t size);
