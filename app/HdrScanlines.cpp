@@ -1,5 +1,7 @@
 #include "app/HdrScanlines.h"
 
+#include "app/ByteReader.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -11,39 +13,22 @@ constexpr long kMostSide = 1 << 24;
 // Outside these widths stb_image reads the pixels flat, a fixed number of them.
 constexpr int kRunLengthWidths[] = {8, 32768};
 
-class Reader {
-public:
-    Reader(const unsigned char* data, std::size_t size) : data(data), size(size) {}
-
-    bool atEnd() const { return at >= size; }
-
-    // Zero past the end, as stb_image reads.
-    unsigned char next() { return at < size ? data[at++] : 0; }
-
-    void skip(std::size_t count) { at = count < size - at ? at + count : size; }
-
-    // A line as stb_image takes it: up to its line feed, a byte read at the file's end not counted.
-    std::string line()
-    {
-        std::string text;
-        char c = static_cast<char>(next());
-        while (!atEnd() && c != '\n') {
-            text += c;
-            if (text.size() == kLineBuffer - 1) {
-                while (!atEnd() && next() != '\n') {
-                }
-                break;
+// A line as stb_image takes it: up to its line feed, a byte read at the file's end not counted.
+std::string readLine(ByteReader& file)
+{
+    std::string text;
+    char c = static_cast<char>(file.next());
+    while (!file.atEnd() && c != '\n') {
+        text += c;
+        if (text.size() == kLineBuffer - 1) {
+            while (!file.atEnd() && file.next() != '\n') {
             }
-            c = static_cast<char>(next());
+            break;
         }
-        return text;
+        c = static_cast<char>(file.next());
     }
-
-private:
-    const unsigned char* data;
-    std::size_t size;
-    std::size_t at = 0;
-};
+    return text;
+}
 
 // The picture's size from its "-Y height +X width" line, as stb_image's strtol reads it; false where
 // stb_image refuses the line.
@@ -71,18 +56,18 @@ const char kCutOff[] = "has run-length HDR scanlines cut off by the file's end";
 
 std::string hdrScanlineProblem(const unsigned char* data, std::size_t size)
 {
-    Reader file(data, size);
-    const std::string identifier = file.line();
+    ByteReader file(data, size);
+    const std::string identifier = readLine(file);
     if (std::strcmp(identifier.c_str(), "#?RADIANCE") != 0 && std::strcmp(identifier.c_str(), "#?RGBE") != 0) {
         return "";
     }
     bool runLength = false;
-    for (std::string line = file.line(); line.c_str()[0] != '\0'; line = file.line()) {
+    for (std::string line = readLine(file); line.c_str()[0] != '\0'; line = readLine(file)) {
         runLength = runLength || std::strcmp(line.c_str(), "FORMAT=32-bit_rle_rgbe") == 0;
     }
     int width = 0;
     int height = 0;
-    if (!runLength || !readSize(file.line(), width, height) || width < kRunLengthWidths[0] ||
+    if (!runLength || !readSize(readLine(file), width, height) || width < kRunLengthWidths[0] ||
         width >= kRunLengthWidths[1]) {
         return "";
     }
