@@ -3,6 +3,7 @@
 #include "app/HdrScanlines.h"
 #include "app/JpegTables.h"
 #include "app/PngChunks.h"
+#include "app/PnmPixels.h"
 
 #include <stb_image.h>
 
@@ -65,8 +66,8 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
     // stb_image 2.27 reads or writes outside its own memory on these (some already in
-    // stbi_info_from_memory), asks for gigabytes, or never returns.
-    for (auto problemOf : {jpegTableProblem, pngDataChunkProblem, hdrScanlineProblem}) {
+    // stbi_info_from_memory), asks for gigabytes, never returns, or hands out memory it never set.
+    for (auto problemOf : {jpegTableProblem, pngDataChunkProblem, hdrScanlineProblem, pnmPixelProblem}) {
         image.problem = problemOf(data, bytes.size());
         if (!image.problem.empty()) {
             return image;
