@@ -10,7 +10,7 @@ public:
     // Decodes the bytes of an image file. A picture of other than three or four channels, with a side
     // longer than `maxSide`, or of more than 256 MiB of pixels, is refused from its header, before its
     // pixels are decoded. A JPEG whose Huffman or quantization tables stb_image would misuse, a PNG whose
-    // data chunk claims more than the file holds, a run-length HDR cut within its scanlines and a binary
+    // data chunk claims more than the file holds, an HDR cut within its scanlines or pixels and a binary
     // PNM cut within its pixels are refused before any of it reaches stb_image.
     static TextureImage decode(const std::string& bytes, int maxSide);
 
