@@ -11,10 +11,16 @@
 
 namespace {
 
-std::string decoderReason()
+// stb_image names an unknown PNG chunk by its type, which past the file's end it reads as zeros: for a
+// PNG without IEND its reason is empty, or a part of "IEND". A GIF without a picture leaves none either.
+std::string decoderReason(const stbi_uc* data, std::size_t size)
 {
+    const std::string failed = "cannot be decoded: ";
+    if (pngEndsBeforeItsEndChunk(data, size)) {
+        return failed + "the PNG ends before its IEND chunk";
+    }
     const char* reason = stbi_failure_reason();
-    return std::string("cannot be decoded: ") + (reason != nullptr ? reason : "unknown reason");
+    return failed + (reason != nullptr && *reason != '\0' ? reason : "stb_image gives no reason");
 }
 
 bool takesChannels(int channels)
@@ -77,7 +83,7 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     int height = 0;
     int channels = 0;
     if (stbi_info_from_memory(data, length, &width, &height, &channels) == 0) {
-        image.problem = decoderReason();
+        image.problem = decoderReason(data, bytes.size());
         return image;
     }
     if (!takesChannels(channels)) {
@@ -92,7 +98,7 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     stbi_set_flip_vertically_on_load(1);
     image.pixels.reset(stbi_load_from_memory(data, length, &image.width, &image.height, &image.channels, 0));
     if (!image.pixels) {
-        image.problem = decoderReason();
+        image.problem = decoderReason(data, bytes.size());
     } else if (!takesChannels(image.channels)) {
         image.problem = channelProblem(image.channels);
         image.pixels.reset();
