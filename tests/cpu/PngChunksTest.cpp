@@ -1,5 +1,6 @@
 #include "app/PngChunks.h"
 #include "app/TextureImage.h"
+#include "tests/support/FilePrefix.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -98,9 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PngChunks, EveryCutBeforeTheEndChunkIsRefusedWithAReason)
 {
     for (size_t length = 8; length <= kPng.size(); ++length) {
-        const std::vector<unsigned char> cut(kPng.begin(), kPng.begin() + static_cast<long>(length));
         const bool endChunkWhole = length >= kEnd + 8;
-        EXPECT_EQ(pngEndsBeforeItsEndChunk(cut.data(), cut.size()), !endChunkWhole) << "first " << length << " bytes";
+        EXPECT_EQ(checkPrefix(pngEndsBeforeItsEndChunk, kPng, length), !endChunkWhole) << "first " << length << " bytes";
         TextureImage image = TextureImage::decode(kPng.substr(0, length), 16384);
         EXPECT_EQ(image.usable(), endChunkWhole) << "first " << length << " bytes: " << image.problem;
         // A header chunk cut short stb_image reads with zeros, which may make a picture of one channel;
@@ -114,9 +114,7 @@ TEST(PngChunks, EveryCutBeforeTheEndChunkIsRefusedWithAReason)
 TEST(PngChunks, EveryCutIsReadWithinItsBytes)
 {
     for (size_t length = 0; length <= kPng.size(); ++length) {
-        // A buffer of the cut's own size, so that AddressSanitizer sees a read past its end.
-        const std::vector<unsigned char> cut(kPng.begin(), kPng.begin() + static_cast<long>(length));
-        const std::string problem = pngDataChunkProblem(cut.data(), cut.size());
+        const std::string problem = checkPrefix(pngDataChunkProblem, kPng, length);
         // Only a cut that leaves the data chunk's length and type but not all its data is refused.
         EXPECT_EQ(problem.empty(), length < kDataStart || length >= kDataEnd)
             << "first " << length << " of " << kPng.size() << " bytes: " << problem;
