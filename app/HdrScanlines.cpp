@@ -1,5 +1,7 @@
 #include "app/HdrScanlines.h"
 
+#include "app/ByteReader.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -11,39 +13,22 @@ constexpr long kMostSide = 1 << 24;
 // Outside these widths stb_image reads the pixels flat, a fixed number of them.
 constexpr int kRunLengthWidths[] = {8, 32768};
 
-class Reader {
-public:
-    Reader(const unsigned char* data, std::size_t size) : data(data), size(size) {}
-
-    bool atEnd() const { return at >= size; }
-
-    // Zero past the end, as stb_image reads.
-    unsigned char next() { return at < size ? data[at++] : 0; }
-
-    void skip(std::size_t count) { at = count < size - at ? at + count : size; }
-
-    // A line as stb_image takes it: up to its line feed, a byte read at the file's end not counted.
-    std::string line()
-    {
-        std::string text;
-        char c = static_cast<char>(next());
-        while (!atEnd() && c != '\n') {
-            text += c;
-            if (text.size() == kLineBuffer - 1) {
-                while (!atEnd() && next() != '\n') {
-                }
-                break;
+// A line as stb_image takes it: up to its line feed, a byte read at the file's end not counted.
+std::string readLine(ByteReader& file)
+{
+    std::string text;
+    char c = static_cast<char>(file.next());
+    while (!file.atEnd() && c != '\n') {
+        text += c;
+        if (text.size() == kLineBuffer - 1) {
+            while (!file.atEnd() && file.next() != '\n') {
             }
-            c = static_cast<char>(next());
+            break;
         }
-        return text;
+        c = static_cast<char>(file.next());
     }
-
-private:
-    const unsigned char* data;
-    std::size_t size;
-    std::size_t at = 0;
-};
+    return text;
+}
 
 // The picture's size from its "-Y height +X width" line, as stb_image's strtol reads it; false where
 // stb_image refuses the line.
@@ -67,32 +52,49 @@ bool readSize(const std::string& line, int& width, int& height)
 
 const char kCutOff[] = "has run-length HDR scanlines cut off by the file's end";
 
+// stb_image reads flat pixels four bytes at a time, and where fewer are left it copies none and leaves
+// the pixel to whatever its stack held.
+std::string flatPixelProblem(const ByteReader& file, std::size_t pixels)
+{
+    return file.left() / 4 < pixels ? "has flat HDR pixels cut off by the file's end" : "";
+}
+
 }
 
 std::string hdrScanlineProblem(const unsigned char* data, std::size_t size)
 {
-    Reader file(data, size);
-    const std::string identifier = file.line();
+    ByteReader file(data, size);
+    const std::string identifier = readLine(file);
     if (std::strcmp(identifier.c_str(), "#?RADIANCE") != 0 && std::strcmp(identifier.c_str(), "#?RGBE") != 0) {
         return "";
     }
-    bool runLength = false;
-    for (std::string line = file.line(); line.c_str()[0] != '\0'; line = file.line()) {
-        runLength = runLength || std::strcmp(line.c_str(), "FORMAT=32-bit_rle_rgbe") == 0;
+    bool rgbe = false;
+    for (std::string line = readLine(file); line.c_str()[0] != '\0'; line = readLine(file)) {
+        rgbe = rgbe || std::strcmp(line.c_str(), "FORMAT=32-bit_rle_rgbe") == 0;
     }
     int width = 0;
     int height = 0;
-    if (!runLength || !readSize(file.line(), width, height) || width < kRunLengthWidths[0] ||
-        width >= kRunLengthWidths[1]) {
+    if (!rgbe || !readSize(readLine(file), width, height)) {
         return "";
     }
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (width < kRunLengthWidths[0] || width >= kRunLengthWidths[1]) {
+        return flatPixelProblem(file, pixels);
+    }
     for (int row = 0; row < height; ++row) {
+        // A scanline cut within its header: stb_image reads zeros for the rest, and after them pixels
+        // flat or empty copies for ever, unless it refuses the length they make.
+        if (file.left() < 4) {
+            return kCutOff;
+        }
         const int c1 = file.next();
         const int c2 = file.next();
         int length = file.next();
-        // Not a run-length scanline: stb_image reads the rest flat, a pixel at a time.
+        // Not a run-length scanline: stb_image takes these bytes and the next for the first pixel, and
+        // reads the whole picture flat from its second pixel on.
         if (c1 != 2 || c2 != 2 || (length & 0x80) != 0) {
-            return "";
+            file.next();
+            return flatPixelProblem(file, pixels - 1);
         }
         length = length << 8 | file.next();
         if (length != width) {

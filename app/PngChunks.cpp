@@ -21,31 +21,54 @@ bool isType(const unsigned char* type, const char* name)
     return std::memcmp(type, name, 4) == 0;
 }
 
-}
+// Where a walk over a PNG's chunks stopped.
+struct ChunkWalk {
+    bool png = false;
+    bool reachedEndChunk = false;
+    // Why its data chunk must not reach stb_image, if that stopped it.
+    std::string dataChunkProblem;
+};
 
-std::string pngDataChunkProblem(const unsigned char* data, std::size_t size)
+ChunkWalk walkChunks(const unsigned char* data, std::size_t size)
 {
+    ChunkWalk walk;
     if (size < sizeof(kSignature) || std::memcmp(data, kSignature, sizeof(kSignature)) != 0) {
-        return "";
+        return walk;
     }
+    walk.png = true;
     // stb_image reads each chunk whole, or refuses it, so the next one starts right after its CRC.
     std::size_t at = sizeof(kSignature);
     while (size - at >= kChunkHeader) {
         const std::size_t length = bigEndian(data + at);
         const unsigned char* type = data + at + 4;
         if (isType(type, "IEND")) {
-            return "";
+            walk.reachedEndChunk = true;
+            return walk;
         }
         const std::size_t left = size - at - kChunkHeader;
         if (isType(type, "IDAT") && length > left) {
-            return "has a PNG data chunk of " + std::to_string(length) + " bytes, more than the " +
-                   std::to_string(left) + " left in the file";
+            walk.dataChunkProblem = "has a PNG data chunk of " + std::to_string(length) + " bytes, more than the " +
+                                    std::to_string(left) + " left in the file";
+            return walk;
         }
         // Any other chunk cut off by the file's end: stb_image skips to the end and fails.
         if (length + kChunkCrc > left) {
-            return "";
+            return walk;
         }
         at += kChunkHeader + length + kChunkCrc;
     }
-    return "";
+    return walk;
+}
+
+}
+
+std::string pngDataChunkProblem(const unsigned char* data, std::size_t size)
+{
+    return walkChunks(data, size).dataChunkProblem;
+}
+
+bool pngEndsBeforeItsEndChunk(const unsigned char* data, std::size_t size)
+{
+    const ChunkWalk walk = walkChunks(data, size);
+    return walk.png && !walk.reachedEndChunk;
 }

@@ -11,3 +11,7 @@
 // Why the PNG's data chunks must not reach stb_image, or "" when they may (or it is no PNG). Walks the
 // chunks up to IEND or the file's end; never reads outside `size` bytes.
 std::string pngDataChunkProblem(const unsigned char* data, std::size_t size);
+
+// Whether the file is a PNG whose chunks reach the file's end before an IEND chunk, where alone
+// stb_image decodes the picture. Walks the chunks as pngDataChunkProblem does.
+bool pngEndsBeforeItsEndChunk(const unsigned char* data, std::size_t size);

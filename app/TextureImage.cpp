@@ -1,8 +1,9 @@
 #include "app/TextureImage.h"
 
 #include "app/HdrScanlines.h"
-#include "app/JpegHuffmanTables.h"
+#include "app/JpegTables.h"
 #include "app/PngChunks.h"
+#include "app/PnmPixels.h"
 
 #include <stb_image.h>
 
@@ -10,10 +11,16 @@
 
 namespace {
 
-std::string decoderReason()
+// stb_image names an unknown PNG chunk by its type, which past the file's end it reads as zeros: for a
+// PNG without IEND its reason is empty, or a part of "IEND". A GIF without a picture leaves none either.
+std::string decoderReason(const stbi_uc* data, std::size_t size)
 {
+    const std::string failed = "cannot be decoded: ";
+    if (pngEndsBeforeItsEndChunk(data, size)) {
+        return failed + "the PNG ends before its IEND chunk";
+    }
     const char* reason = stbi_failure_reason();
-    return std::string("cannot be decoded: ") + (reason != nullptr ? reason : "unknown reason");
+    return failed + (reason != nullptr && *reason != '\0' ? reason : "stb_image gives no reason");
 }
 
 bool takesChannels(int channels)
@@ -65,8 +72,8 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
     // stb_image 2.27 reads or writes outside its own memory on these (some already in
-    // stbi_info_from_memory), asks for gigabytes, or never returns.
-    for (auto problemOf : {jpegHuffmanTableProblem, pngDataChunkProblem, hdrScanlineProblem}) {
+    // stbi_info_from_memory), asks for gigabytes, never returns, or hands out memory it never set.
+    for (auto problemOf : {jpegTableProblem, pngDataChunkProblem, hdrScanlineProblem, pnmPixelProblem}) {
         image.problem = problemOf(data, bytes.size());
         if (!image.problem.empty()) {
             return image;
@@ -76,7 +83,7 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     int height = 0;
     int channels = 0;
     if (stbi_info_from_memory(data, length, &width, &height, &channels) == 0) {
-        image.problem = decoderReason();
+        image.problem = decoderReason(data, bytes.size());
         return image;
     }
     if (!takesChannels(channels)) {
@@ -91,7 +98,7 @@ TextureImage TextureImage::decode(const std::string& bytes, int maxSide)
     stbi_set_flip_vertically_on_load(1);
     image.pixels.reset(stbi_load_from_memory(data, length, &image.width, &image.height, &image.channels, 0));
     if (!image.pixels) {
-        image.problem = decoderReason();
+        image.problem = decoderReason(data, bytes.size());
     } else if (!takesChannels(image.channels)) {
         image.problem = channelProblem(image.channels);
         image.pixels.reset();

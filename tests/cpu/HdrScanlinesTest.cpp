@@ -1,5 +1,6 @@
 #include "app/HdrScanlines.h"
 #include "app/TextureImage.h"
+#include "tests/support/FilePrefix.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -36,6 +37,21 @@ std::string withEmptyCopy()
     return kRunLength.substr(0, kScanlines + 4) + std::string(1, '\0') + kRunLength.substr(kScanlines + 4);
 }
 
+const size_t kSecondScanline = kRunLength.find(std::string("\x02\x02\x00\x08", 4), kScanlines + 4);
+
+// `count` flat pixels, none of which begins as a run-length scanline does.
+std::string flatPixels(size_t count)
+{
+    std::string pixels;
+    for (size_t i = 0; i < count; ++i) {
+        pixels += std::string{'\x80', static_cast<char>(i * 4), '\x10', '\x81'};
+    }
+    return pixels;
+}
+
+const std::string kFlat = hdr(7, 2);
+const size_t kFlatPixels = kFlat.find("\n\n-Y 2 +X 7\n") + 12;
+
 struct HdrCase {
     const char* name;
     std::string bytes;
@@ -49,7 +65,7 @@ void PrintTo(const HdrCase& c, std::ostream* os)
 
 class HdrScanlines : public ::testing::TestWithParam<HdrCase> {};
 
-TEST_P(HdrScanlines, RunLengthScanlinesCutOffByTheFileEndAreRefused)
+TEST_P(HdrScanlines, PixelsCutOffByTheFileEndAreRefused)
 {
     const HdrCase& c = GetParam();
     TextureImage image = TextureImage::decode(c.bytes, 16384);
@@ -59,20 +75,48 @@ TEST_P(HdrScanlines, RunLengthScanlinesCutOffByTheFileEndAreRefused)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, HdrScanlines,
-    ::testing::Values(HdrCase{"RunLength", kRunLength, ""}, HdrCase{"Flat", hdr(7, 2), ""},
-                      HdrCase{"EmptyCopyInAScanline", withEmptyCopy(), ""},
-                      // stb_image would read zeros for ever, each an empty copy.
-                      HdrCase{"CutBeforeTheFirstCount", kRunLength.substr(0, kScanlines + 4),
-                              "has run-length HDR scanlines cut off by the file's end"}),
+    ::testing::Values(
+        HdrCase{"RunLength", kRunLength, ""}, HdrCase{"Flat", kFlat, ""},
+        HdrCase{"EmptyCopyInAScanline", withEmptyCopy(), ""},
+        // stb_image would read zeros for ever, each an empty copy.
+        HdrCase{"CutBeforeTheFirstCount", kRunLength.substr(0, kScanlines + 4),
+                "has run-length HDR scanlines cut off by the file's end"},
+        // stb_image would take the zeros past the end for a flat pixel, and leave the other fifteen unset.
+        HdrCase{"CutBetweenScanlines", kRunLength.substr(0, kSecondScanline),
+                "has run-length HDR scanlines cut off by the file's end"},
+        HdrCase{"CutWithinTheLastScanlinesHeader", kRunLength.substr(0, kSecondScanline + 3),
+                "has run-length HDR scanlines cut off by the file's end"},
+        // stb_image would leave the pixel to whatever its stack held.
+        HdrCase{"FlatCutWithinItsLastPixel", kFlat.substr(0, kFlat.size() - 1),
+                "has flat HDR pixels cut off by the file's end"},
+        HdrCase{"FlatHeaderAlone", kFlat.substr(0, kFlatPixels), "has flat HDR pixels cut off by the file's end"},
+        HdrCase{"FlatWithBytesAfterItsPixels", kFlat + "\x80\x80", ""},
+        // A scanline that does not begin as a run-length one is the first pixel of a flat picture.
+        HdrCase{"FlatAtARunLengthWidth", kRunLength.substr(0, kScanlines) + flatPixels(16), ""},
+        HdrCase{"FlatAtARunLengthWidthCutWithinItsPixels", kRunLength.substr(0, kScanlines) + flatPixels(15),
+                "has flat HDR pixels cut off by the file's end"},
+        // stb_image then reads the whole picture flat again, from its second pixel on.
+        HdrCase{"FlatAfterARunLengthScanline", kRunLength.substr(0, kSecondScanline) + flatPixels(16), ""},
+        HdrCase{"FlatAfterARunLengthScanlineForItsOwnRowOnly", kRunLength.substr(0, kSecondScanline) + flatPixels(8),
+                "has flat HDR pixels cut off by the file's end"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HdrScanlines, EveryCutWithinFlatPixelsIsRefused)
+{
+    for (size_t length = 0; length <= kFlat.size(); ++length) {
+        const std::string problem = checkPrefix(hdrScanlineProblem, kFlat, length);
+        // A cut within the header leaves stb_image no size, or no pixels, to read.
+        EXPECT_EQ(problem.empty(), length < kFlatPixels || length == kFlat.size())
+            << "first " << length << " of " << kFlat.size() << " bytes: " << problem;
+        TextureImage::decode(kFlat.substr(0, length), 16384);
+    }
+}
 
 TEST(HdrScanlines, NoCutKeepsTheDecoderReading)
 {
     ASSERT_EQ(kRunLength.substr(kScanlines, 4), std::string("\x02\x02\x00\x08", 4));
     for (size_t length = 0; length < kRunLength.size(); ++length) {
-        // A buffer of the cut's own size, so that AddressSanitizer sees a read past its end.
-        const std::vector<unsigned char> cut(kRunLength.begin(), kRunLength.begin() + static_cast<long>(length));
-        const std::string problem = hdrScanlineProblem(cut.data(), cut.size());
+        const std::string problem = checkPrefix(hdrScanlineProblem, kRunLength, length);
         // A cut within a count's data leaves stb_image zeros to finish the scanline with, one before a
         // count none: whatever the check lets through must come back from the decoder, however read.
         if (problem.empty()) {

@@ -1,5 +1,6 @@
 #include "app/PngChunks.h"
 #include "app/TextureImage.h"
+#include "tests/support/FilePrefix.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -61,7 +62,7 @@ void PrintTo(const PngCase& c, std::ostream* os)
 
 class PngChunks : public ::testing::TestWithParam<PngCase> {};
 
-TEST_P(PngChunks, ADataChunkClaimingMoreThanTheFileHoldsIsRefused)
+TEST_P(PngChunks, ChunksTheFileDoesNotHoldAreRefused)
 {
     const PngCase& c = GetParam();
     TextureImage image = TextureImage::decode(c.bytes, 16384);
@@ -71,6 +72,9 @@ TEST_P(PngChunks, ADataChunkClaimingMoreThanTheFileHoldsIsRefused)
 
 // What the file holds after the data chunk's length and type.
 const size_t kLeft = kPng.size() - kDataStart;
+// The writer's last chunk: IEND, of no data, and its CRC.
+const size_t kEnd = kPng.size() - 12;
+const char kEndsEarly[] = "cannot be decoded: the PNG ends before its IEND chunk";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PngChunks,
@@ -83,15 +87,34 @@ INSTANTIATE_TEST_SUITE_P(
                 "has a PNG data chunk of "},
         PngCase{"DataChunkAfterTheEnd", withChunkAfterTheEnd(std::string("\x40\x00\x00\x00IDAT", 8)), ""},
         // Cut within its chunk's length field: stb_image finds the data missing itself.
-        PngCase{"CutBeforeTheDataChunksType", kPng.substr(0, kDataLength + 2), "cannot be decoded: "}),
+        PngCase{"CutBeforeTheDataChunksType", kPng.substr(0, kDataLength + 2), "cannot be decoded: "},
+        // stb_image would read a chunk of type zero past the end, and name it by that type: an empty reason.
+        PngCase{"WithoutItsEndChunk", kPng.substr(0, kEnd), kEndsEarly},
+        // ... or "IE".
+        PngCase{"CutWithinTheEndChunksType", kPng.substr(0, kEnd + 6), kEndsEarly},
+        // stb_image never reads IEND's CRC.
+        PngCase{"CutWithinTheEndChunksCrc", kPng.substr(0, kPng.size() - 1), ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PngChunks, EveryCutBeforeTheEndChunkIsRefusedWithAReason)
+{
+    for (size_t length = 8; length <= kPng.size(); ++length) {
+        const bool endChunkWhole = length >= kEnd + 8;
+        EXPECT_EQ(checkPrefix(pngEndsBeforeItsEndChunk, kPng, length), !endChunkWhole) << "first " << length << " bytes";
+        TextureImage image = TextureImage::decode(kPng.substr(0, length), 16384);
+        EXPECT_EQ(image.usable(), endChunkWhole) << "first " << length << " bytes: " << image.problem;
+        // A header chunk cut short stb_image reads with zeros, which may make a picture of one channel;
+        // the writer's data chunk follows it.
+        if (!endChunkWhole && length >= kDataLength && (length < kDataStart || length >= kDataEnd)) {
+            EXPECT_EQ(image.problem, kEndsEarly) << "first " << length << " bytes";
+        }
+    }
+}
 
 TEST(PngChunks, EveryCutIsReadWithinItsBytes)
 {
     for (size_t length = 0; length <= kPng.size(); ++length) {
-        // A buffer of the cut's own size, so that AddressSanitizer sees a read past its end.
-        const std::vector<unsigned char> cut(kPng.begin(), kPng.begin() + static_cast<long>(length));
-        const std::string problem = pngDataChunkProblem(cut.data(), cut.size());
+        const std::string problem = checkPrefix(pngDataChunkProblem, kPng, length);
         // Only a cut that leaves the data chunk's length and type but not all its data is refused.
         EXPECT_EQ(problem.empty(), length < kDataStart || length >= kDataEnd)
             << "first " << length << " of " << kPng.size() << " bytes: " << problem;

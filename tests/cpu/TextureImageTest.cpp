@@ -120,7 +120,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"BmpOfNoRows", bmp(258, 0), 16384, 0, "is 258 x 0: a picture without pixels"},
         DecodeCase{"Text", "not an image\n", 16384, 0, "cannot be decoded: unknown image type"},
         DecodeCase{"Empty", "", 16384, 0, "cannot be decoded: unknown image type"},
-        DecodeCase{"TruncatedPicture", kRgb.substr(0, kRgb.size() / 2), 16384, 0, "cannot be decoded: "}),
+        DecodeCase{"TruncatedPicture", kRgb.substr(0, kRgb.size() / 2), 16384, 0, "cannot be decoded: "},
+        // A screen and its trailer: stb_image finds no picture and clears its reason.
+        DecodeCase{"GifWithoutAPicture", std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00\x3B", 14), 16384, 0,
+                   "cannot be decoded: stb_image gives no reason"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TextureImage, RowsComeBottomRowFirst)

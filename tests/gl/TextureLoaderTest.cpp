@@ -34,7 +34,8 @@ void writePng(const std::filesystem::path& file, int width, int height, int chan
 
 // Oversized: an RGB picture one texel wider than the context's maximum texture size.
 // OverfullJpeg: a JPEG whose Huffman table claims more codes than stb_image's tables hold.
-enum class Entry { Png, TextFile, Folder, Pipe, LinkToDevZero, Oversized, OverfullJpeg };
+// PngWithoutEnd: an RGB PNG without its IEND chunk. PpmHeader: a PPM header of 64 x 64 texels, without them.
+enum class Entry { Png, TextFile, Folder, Pipe, LinkToDevZero, Oversized, OverfullJpeg, PngWithoutEnd, PpmHeader };
 
 struct TextureCase {
     const char* name;
@@ -120,6 +121,11 @@ TEST_P(TextureEntry, LoadsRgbAndRgbaAndRefusesTheRest)
     case Entry::Png: writePng(file, c.width, c.height, c.channels); break;
     case Entry::TextFile: dir.write(relative, "not an image\n"); break;
     case Entry::OverfullJpeg: dir.write(relative, overfullHuffmanJpeg()); break;
+    case Entry::PngWithoutEnd:
+        writePng(file, 4, 4, 3);
+        std::filesystem::resize_file(file, std::filesystem::file_size(file) - 12);
+        break;
+    case Entry::PpmHeader: dir.write(relative, "P6\n64 64\n255\n"); break;
     case Entry::Folder: dir.place(relative, TempDir::NotAFile::Directory); break;
     case Entry::Pipe: dir.place(relative, TempDir::NotAFile::Pipe); break;
     case Entry::LinkToDevZero: dir.place(relative, TempDir::NotAFile::LinkToDevZero); break;
@@ -198,6 +204,12 @@ const TextureCase kCases[] = {
     // stb_image would write past its tables; the file never reaches it.
     {"OverfullJpegTable", Entry::OverfullJpeg, "slope.jpg", 0, 0, 0, false,
      "has a JPEG Huffman table of 510 codes, more than 256"},
+    // stb_image's own reason would be empty.
+    {"PngWithoutItsEnd", Entry::PngWithoutEnd, "cut.png", 0, 0, 0, false,
+     "cannot be decoded: the PNG ends before its IEND chunk"},
+    // stb_image would make a texture of heap memory.
+    {"PpmHeaderWithoutPixels", Entry::PpmHeader, "slope.ppm", 0, 0, 0, false,
+     "has PNM pixels of 12288 bytes, more than the 0 left in the file"},
     {"Subfolder", Entry::Folder, "sub", 0, 0, 0, false, "is a directory"},
     // Opening a pipe to read waits for a writer: start-up would hang for ever.
     {"Pipe", Entry::Pipe, "pipe.png", 0, 0, 0, false, "is not a regular file"},

@@ -27,8 +27,10 @@ std::string overfullHuffmanJpeg();
 // The parts of a progressive JPEG of 8 x 6 texels, three components each of one block, all mid-grey,
 // in the order they go in the file. Its scans name tables they do not use, as a progressive file may.
 struct ProgressiveJpeg {
-    // Start of image, a quantization table and the progressive frame header.
+    // Start of image and the progressive frame header; every component takes quantization table 0.
     std::string frame;
+    // Quantization table 0.
+    std::string quantizationTable;
     // DC table 0, of one code: a difference of 0.
     std::string dcTable;
     // The first DC scan of all three components, one bit short; it names AC table 0, not yet defined.
@@ -41,7 +43,31 @@ struct ProgressiveJpeg {
     std::string acScans;
     std::string end = "\xFF\xD9";
 
-    std::string whole() const { return frame + dcTable + dcScan + dcRefinement + acTable + acScans + end; }
+    std::string whole() const
+    {
+        return frame + quantizationTable + dcTable + dcScan + dcRefinement + acTable + acScans + end;
+    }
 };
 
 ProgressiveJpeg progressiveJpeg();
+
+// The parts of a sequential JPEG of 8 x 6 texels, three components each of one block, all mid-grey, in
+// the order they go in the file: a scan of each component on its own, as a sequential file may have.
+struct ScanByScanJpeg {
+    // Start of image and the baseline frame header: the first component takes quantization table 0,
+    // the other two table 1.
+    std::string frame;
+    std::string lumaTable;
+    std::string chromaTable;
+    // DC and AC table 0, of one code each: a difference of 0, and end of block.
+    std::string huffmanTables;
+    std::string scans[3];
+    std::string end = "\xFF\xD9";
+
+    std::string whole() const
+    {
+        return frame + lumaTable + chromaTable + huffmanTables + scans[0] + scans[1] + scans[2] + end;
+    }
+};
+
+ScanByScanJpeg scanByScanJpeg();

@@ -1,9 +1,11 @@
-#include "app/JpegHuffmanTables.h"
+#include "app/JpegTables.h"
 
 namespace {
 
 constexpr unsigned char kFill = 0xFF;
 constexpr unsigned char kStartOfImage = 0xD8;
+constexpr unsigned char kEndOfImage = 0xD9;
+constexpr unsigned char kQuantizationTables = 0xDB;
 constexpr unsigned char kHuffmanTables = 0xC4;
 constexpr unsigned char kStartOfScan = 0xDA;
 // The frame headers stb_image decodes: baseline, extended and progressive.
@@ -16,6 +18,7 @@ constexpr std::size_t kMostCodes = 256;
 
 enum TableClass { kDc = 0, kAc = 1 };
 constexpr int kTableIds = 4;
+constexpr std::size_t kMostComponents = 4;
 
 bool isRestart(unsigned char marker)
 {
@@ -57,8 +60,9 @@ std::size_t endOfEntropyData(const unsigned char* data, std::size_t size, std::s
     return size;
 }
 
-// The segments of one file, in the order stb_image reads them, and the Huffman tables they have
-// defined so far: stb_image decodes a scan with whatever its table memory holds, defined or not.
+// The segments of one file, in the order stb_image reads them, and the Huffman and quantization
+// tables they have defined so far: stb_image decodes with whatever its table memory holds, defined or
+// not.
 class Walk {
 public:
     Walk(const unsigned char* data, std::size_t size) : data(data), size(size) {}
@@ -88,7 +92,7 @@ private:
             const int id = data[at] & 15;
             // stb_image refuses any other class or id before reading on.
             if (tableClass <= kAc && id < kTableIds) {
-                defined[tableClass][id] = true;
+                huffmanDefined[tableClass][id] = true;
             }
             at += kTableHeader + codes;
             left -= kTableHeader + codes;
@@ -96,7 +100,65 @@ private:
         return "";
     }
 
-    void frame(unsigned char marker) { progressive = marker == kProgressiveFrame; }
+    // The quantization tables of a DQT segment, read as stb_image reads them: like a DHT segment's,
+    // wherever they lie. A table of 16-bit values takes twice the bytes.
+    void quantizationTables(std::size_t at, std::size_t left)
+    {
+        while (left > 0 && at < size) {
+            const int precision = data[at] >> 4;
+            const int id = data[at] & 15;
+            // stb_image refuses any other precision or id before reading on.
+            if (precision > 1 || id >= kTableIds) {
+                return;
+            }
+            quantizationDefined[id] = true;
+            const std::size_t table = 1 + 64 * static_cast<std::size_t>(precision + 1);
+            at += table;
+            left -= table < left ? table : left;
+        }
+    }
+
+    // The frame header at `at`, of `length` bytes: each component's id and quantization table. One whose
+    // length does not fit its count of components stb_image refuses, and decodes nothing.
+    void frame(unsigned char marker, std::size_t at, std::size_t length)
+    {
+        progressive = marker == kProgressiveFrame;
+        components = byteAt(at + 5);
+        if (components > kMostComponents || length != 6 + 3 * components) {
+            components = 0;
+        }
+        for (std::size_t i = 0; i < components; ++i) {
+            componentIds[i] = byteAt(at + 6 + 3 * i);
+            quantizationOf[i] = byteAt(at + 8 + 3 * i);
+        }
+    }
+
+    // The quantization table of the frame's first component of `id`, as stb_image matches a scan's
+    // component; kTableIds where none has it, a scan that stb_image refuses.
+    int quantizationTableOf(int id) const
+    {
+        for (std::size_t i = 0; i < components; ++i) {
+            if (componentIds[i] == id) {
+                return quantizationOf[i];
+            }
+        }
+        return kTableIds;
+    }
+
+    bool quantizationUndefined(int table) const { return table < kTableIds && !quantizationDefined[table]; }
+
+    // A progressive JPEG is dequantized at its end of image, with the tables as they stand then; a
+    // sequential one block by block in its scans.
+    std::string endOfImage() const
+    {
+        for (std::size_t i = 0; progressive && i < components; ++i) {
+            if (quantizationUndefined(quantizationOf[i])) {
+                return "has a progressive JPEG that decodes with quantization table " +
+                       std::to_string(quantizationOf[i]) + ", which no segment before its end defines";
+            }
+        }
+        return "";
+    }
 
     // The tables that the scan header at `at`, of `length` bytes, decodes its components with. A
     // progressive scan of DC coefficients uses only DC tables, and its refinements none; one of AC
@@ -104,22 +166,26 @@ private:
     // file's end it reads with zeros, and decodes.
     std::string scan(std::size_t at, std::size_t length) const
     {
-        const std::size_t components = byteAt(at);
-        if (length != 4 + 2 * components) {
+        const std::size_t scanned = byteAt(at);
+        if (length != 4 + 2 * scanned) {
             return "";
         }
-        const std::size_t spectrum = at + 1 + 2 * components;
+        const std::size_t spectrum = at + 1 + 2 * scanned;
         const bool dcScan = byteAt(spectrum) == 0;
         const bool refinement = (byteAt(spectrum + 2) >> 4) != 0;
         const bool usesDc = !progressive || (dcScan && !refinement);
         const bool usesAc = !progressive || !dcScan;
-        for (std::size_t i = 0; i < components; ++i) {
+        for (std::size_t i = 0; i < scanned; ++i) {
             const int tables = byteAt(at + 2 + 2 * i);
-            if (usesDc && (tables >> 4) < kTableIds && !defined[kDc][tables >> 4]) {
-                return undefined("DC", tables >> 4);
+            if (usesDc && (tables >> 4) < kTableIds && !huffmanDefined[kDc][tables >> 4]) {
+                return undefined("DC Huffman table " + std::to_string(tables >> 4));
             }
-            if (usesAc && (tables & 15) < kTableIds && !defined[kAc][tables & 15]) {
-                return undefined("AC", tables & 15);
+            if (usesAc && (tables & 15) < kTableIds && !huffmanDefined[kAc][tables & 15]) {
+                return undefined("AC Huffman table " + std::to_string(tables & 15));
+            }
+            const int quantization = quantizationTableOf(byteAt(at + 1 + 2 * i));
+            if (!progressive && quantizationUndefined(quantization)) {
+                return undefined("quantization table " + std::to_string(quantization));
             }
         }
         return "";
@@ -128,16 +194,19 @@ private:
     // As stb_image reads the file: zero past its end.
     unsigned char byteAt(std::size_t at) const { return at < size ? data[at] : 0; }
 
-    static std::string undefined(const char* tableClass, int id)
+    static std::string undefined(const std::string& table)
     {
-        return std::string("has a JPEG scan that decodes with ") + tableClass + " Huffman table " +
-               std::to_string(id) + ", which no segment before it defines";
+        return "has a JPEG scan that decodes with " + table + ", which no segment before it defines";
     }
 
     const unsigned char* data;
     std::size_t size;
     bool progressive = false;
-    bool defined[2][kTableIds] = {};
+    bool huffmanDefined[2][kTableIds] = {};
+    bool quantizationDefined[kTableIds] = {};
+    std::size_t components = 0;
+    int componentIds[kMostComponents] = {};
+    int quantizationOf[kMostComponents] = {};
 };
 
 std::string Walk::problem()
@@ -157,6 +226,9 @@ std::string Walk::problem()
             ++at;
         }
         at = pastFill(data, size, at);
+        if (at < size && data[at] == kEndOfImage) {
+            return endOfImage();
+        }
         if (at == size || endsTheWalk(data[at])) {
             return "";
         }
@@ -174,8 +246,10 @@ std::string Walk::problem()
         std::string problem;
         if (marker == kHuffmanTables) {
             problem = huffmanTables(content, left);
+        } else if (marker == kQuantizationTables) {
+            quantizationTables(content, left);
         } else if (marker >= kBaselineFrame && marker <= kProgressiveFrame) {
-            frame(marker);
+            frame(marker, content, left);
         } else if (marker == kStartOfScan) {
             problem = scan(content, left);
         }
@@ -196,7 +270,7 @@ std::string Walk::problem()
 
 }
 
-std::string jpegHuffmanTableProblem(const unsigned char* data, std::size_t size)
+std::string jpegTableProblem(const unsigned char* data, std::size_t size)
 {
     return Walk(data, size).problem();
 }

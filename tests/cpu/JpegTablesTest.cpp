@@ -1,5 +1,6 @@
-#include "app/JpegHuffmanTables.h"
+#include "app/JpegTables.h"
 #include "app/TextureImage.h"
+#include "tests/support/FilePrefix.h"
 #include "tests/support/JpegFile.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 
 #include <array>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -85,6 +85,50 @@ std::string acTableRedefinedAsDc()
 }
 
 const ProgressiveJpeg kProgressive = progressiveJpeg();
+// Without the DC refinement too, whose header cut before its last byte would name DC table 1 for a first
+// DC scan: only the quantization table can be at fault at any cut.
+const std::string kProgressiveWithoutQuantization = kProgressive.frame + kProgressive.dcTable + kProgressive.dcScan +
+                                                    kProgressive.acTable + kProgressive.acScans + kProgressive.end;
+
+// The writer's one DQT segment, before its frame header: table 0 for luma, then table 1 for chroma.
+const size_t kDqt = segmentAt(kJpeg, 0xDB);
+const std::string kDqtSegment = kJpeg.substr(kDqt, 2 + segmentLength(kJpeg, kDqt));
+const std::string kJpegWithoutQuantization = kJpeg.substr(0, kDqt) + kJpeg.substr(kDqt + kDqtSegment.size());
+
+std::string withoutQuantizationButAt(size_t at, const std::string& segment)
+{
+    return kJpegWithoutQuantization.substr(0, at) + segment + kJpegWithoutQuantization.substr(at);
+}
+
+// The second table's id, after the segment's marker and length and the first table.
+std::string chromaTableRedefinedAsLuma()
+{
+    std::string file = kJpeg;
+    file[kDqt + 4 + 65] = '\x00';
+    return file;
+}
+
+// Between the frame header and the scan, where tables may also go.
+std::string quantizationTablesAfterTheFrame()
+{
+    return withoutQuantizationButAt(segmentAt(kJpegWithoutQuantization, 0xC4), kDqtSegment);
+}
+
+// The luma table's values in two bytes each: 129 bytes, after which the chroma table must still be found.
+std::string withSixteenBitLumaTable()
+{
+    std::string luma(1, '\x10');
+    for (size_t i = 0; i < 64; ++i) {
+        luma += std::string(1, '\0') + kDqtSegment[5 + i];
+    }
+    return withoutQuantizationButAt(kDqt, jpegSegment(0xDB, luma + kDqtSegment.substr(4 + 65)));
+}
+
+const ScanByScanJpeg kScanByScan = scanByScanJpeg();
+const std::string kChromaTableAfterTheSecondScan = kScanByScan.frame + kScanByScan.lumaTable +
+                                                   kScanByScan.huffmanTables + kScanByScan.scans[0] +
+                                                   kScanByScan.scans[1] + kScanByScan.chromaTable +
+                                                   kScanByScan.scans[2] + kScanByScan.end;
 
 struct JpegCase {
     const char* name;
@@ -97,9 +141,9 @@ void PrintTo(const JpegCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class JpegHuffmanTables : public ::testing::TestWithParam<JpegCase> {};
+class JpegTables : public ::testing::TestWithParam<JpegCase> {};
 
-TEST_P(JpegHuffmanTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecode)
+TEST_P(JpegTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecode)
 {
     const JpegCase& c = GetParam();
     TextureImage image = TextureImage::decode(c.bytes, 16384);
@@ -115,7 +159,7 @@ TEST_P(JpegHuffmanTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecod
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, JpegHuffmanTables,
+    Files, JpegTables,
     ::testing::Values(
         JpegCase{"WrittenByStbImageWrite", kJpeg, ""},
         // The file's own AC table of id 0 comes later and replaces this one.
@@ -150,16 +194,41 @@ INSTANTIATE_TEST_SUITE_P(
                  "has a JPEG scan that decodes with AC Huffman table 0, which no segment before it defines"},
         JpegCase{"Progressive", kProgressive.whole(), ""},
         JpegCase{"ProgressiveAcScansBeforeTheirTable",
-                 kProgressive.frame + kProgressive.dcTable + kProgressive.dcScan + kProgressive.dcRefinement +
-                     kProgressive.acScans + kProgressive.acTable + kProgressive.end,
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.dcTable + kProgressive.dcScan +
+                     kProgressive.dcRefinement + kProgressive.acScans + kProgressive.acTable + kProgressive.end,
                  "has a JPEG scan that decodes with AC Huffman table 0, which no segment before it defines"},
         JpegCase{"ProgressiveWithoutItsDcTable",
-                 kProgressive.frame + kProgressive.dcScan + kProgressive.dcRefinement + kProgressive.acTable +
-                     kProgressive.acScans + kProgressive.end,
-                 "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"}),
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.dcScan +
+                     kProgressive.dcRefinement + kProgressive.acTable + kProgressive.acScans + kProgressive.end,
+                 "has a JPEG scan that decodes with DC Huffman table 0, which no segment before it defines"},
+        // stb_image would dequantize with table memory it never set: the picture would be of that memory.
+        JpegCase{"WithoutQuantizationTables", kJpegWithoutQuantization,
+                 "has a JPEG scan that decodes with quantization table 0, which no segment before it defines"},
+        JpegCase{"QuantizationTablesOnlyAfterTheScan", withSegmentAfterTheScan(kJpegWithoutQuantization, kDqtSegment),
+                 "has a JPEG scan that decodes with quantization table 0, which no segment before it defines"},
+        JpegCase{"ChromaTableRedefinedAsLuma", chromaTableRedefinedAsLuma(),
+                 "has a JPEG scan that decodes with quantization table 1, which no segment before it defines"},
+        JpegCase{"QuantizationTablesAfterTheFrame", quantizationTablesAfterTheFrame(), ""},
+        JpegCase{"SixteenBitLumaTable", withSixteenBitLumaTable(), ""},
+        JpegCase{"ScanByScan", kScanByScan.whole(), ""},
+        // Each scan dequantizes with the tables of its own components.
+        JpegCase{"ChromaTableBetweenScans",
+                 kScanByScan.frame + kScanByScan.lumaTable + kScanByScan.huffmanTables + kScanByScan.scans[0] +
+                     kScanByScan.chromaTable + kScanByScan.scans[1] + kScanByScan.scans[2] + kScanByScan.end,
+                 ""},
+        JpegCase{"ChromaTableAfterAScanThatUsesIt", kChromaTableAfterTheSecondScan,
+                 "has a JPEG scan that decodes with quantization table 1, which no segment before it defines"},
+        // A progressive JPEG dequantizes once, at its end.
+        JpegCase{"ProgressiveQuantizationTableAfterItsScans",
+                 kProgressive.frame + kProgressive.dcTable + kProgressive.dcScan + kProgressive.dcRefinement +
+                     kProgressive.acTable + kProgressive.acScans + kProgressive.quantizationTable + kProgressive.end,
+                 ""},
+        JpegCase{"ProgressiveWithoutQuantizationTable", kProgressiveWithoutQuantization,
+                 "has a progressive JPEG that decodes with quantization table 0, which no segment before its end "
+                 "defines"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(JpegHuffmanTables, RefusedBeforeStbImageSeesTheFile)
+TEST(JpegTables, RefusedBeforeStbImageSeesTheFile)
 {
     // Any stb_image call on the overfull file fails and leaves "unknown image type" as its reason.
     const std::string png = "\x89PNG\r\n\x1a\n";
@@ -177,23 +246,22 @@ TEST(JpegHuffmanTables, RefusedBeforeStbImageSeesTheFile)
     EXPECT_EQ(stbi_failure_reason(), earlier);
 }
 
-// Each prefix in a buffer of its own size, so that AddressSanitizer sees a read past its end.
 std::string problemOfPrefix(const std::string& file, size_t length)
 {
-    const std::vector<unsigned char> prefix(file.begin(), file.begin() + static_cast<long>(length));
-    return jpegHuffmanTableProblem(prefix.data(), prefix.size());
+    return checkPrefix(jpegTableProblem, file, length);
 }
 
-TEST(JpegHuffmanTables, EveryCutOfASoundFilePasses)
+TEST(JpegTables, EveryCutOfASoundFilePasses)
 {
-    for (const std::string& file : {kJpeg, withSegmentFirst(kJpeg, tableSegment(kAc, 255, 1))}) {
+    for (const std::string& file :
+         {kJpeg, withSegmentFirst(kJpeg, tableSegment(kAc, 255, 1)), kScanByScan.whole()}) {
         for (size_t length = 0; length <= file.size(); ++length) {
             EXPECT_EQ(problemOfPrefix(file, length), "") << "first " << length << " of " << file.size() << " bytes";
         }
     }
 }
 
-TEST(JpegHuffmanTables, ACutFileIsRefusedOnceItHoldsTheCountThatOverfillsATable)
+TEST(JpegTables, ACutFileIsRefusedOnceItHoldsTheCountThatOverfillsATable)
 {
     // A segment long enough for all 510 values, so that only the count of codes can be at fault.
     std::array<unsigned char, 16> counts{};
@@ -208,6 +276,45 @@ TEST(JpegHuffmanTables, ACutFileIsRefusedOnceItHoldsTheCountThatOverfillsATable)
             << "first " << length << " of " << file.size() << " bytes";
         // Whatever is left to stb_image must not bring it down.
         TextureImage::decode(file.substr(0, length), 16384);
+    }
+}
+
+// Where the first component id of the file's `nth` scan header lies.
+size_t scanComponentAt(const std::string& jpeg, int nth)
+{
+    size_t at = jpeg.find("\xFF\xDA");
+    for (int i = 0; i < nth; ++i) {
+        at = jpeg.find("\xFF\xDA", at + 2);
+    }
+    return at + 5;
+}
+
+struct CutCase {
+    const char* name;
+    std::string file;
+    size_t refusedFrom;  // the shortest cut that is refused
+    const char* problem;
+};
+
+TEST(JpegTables, ACutFileIsRefusedOnceItHoldsWhatDequantizesWithAnUndefinedTable)
+{
+    const CutCase cases[] = {
+        // The scan's first component, named by its id, takes the missing table.
+        {"WithoutQuantizationTables", kJpegWithoutQuantization, scanComponentAt(kJpegWithoutQuantization, 0) + 1,
+         "has a JPEG scan that decodes with quantization table 0, which no segment before it defines"},
+        {"ChromaTableAfterAScanThatUsesIt", kChromaTableAfterTheSecondScan,
+         scanComponentAt(kChromaTableAfterTheSecondScan, 1) + 1,
+         "has a JPEG scan that decodes with quantization table 1, which no segment before it defines"},
+        // Without its end of image stb_image fails before it dequantizes.
+        {"ProgressiveWithoutQuantizationTable", kProgressiveWithoutQuantization, kProgressiveWithoutQuantization.size(),
+         "has a progressive JPEG that decodes with quantization table 0, which no segment before its end defines"},
+    };
+    for (const CutCase& c : cases) {
+        for (size_t length = 0; length <= c.file.size(); ++length) {
+            EXPECT_EQ(problemOfPrefix(c.file, length), length >= c.refusedFrom ? c.problem : "")
+                << c.name << ": first " << length << " of " << c.file.size() << " bytes";
+            TextureImage::decode(c.file.substr(0, length), 16384);
+        }
     }
 }
 
