@@ -185,8 +185,10 @@ private:
                 return "has a progressive JPEG that decodes with quantization table " +
                        std::to_string(quantizationOf[i]) + ", which no segment before its end defines";
             }
-            if (!progressive && !decoded[i] && inThePicture(i)) {
-                return "has a JPEG component " + std::to_string(i + 1) + " that no scan decodes";
+            if (!decoded[i] && inThePicture(i)) {
+                const std::string component = "component " + std::to_string(i + 1);
+                return progressive ? "has a progressive JPEG " + component + " that no first DC scan decodes"
+                                   : "has a JPEG " + component + " that no scan decodes";
             }
         }
         return "";
@@ -195,8 +197,9 @@ private:
     // The tables that the scan header at `at`, of `length` bytes, decodes its components with, and the
     // components whose every block it sets. A progressive scan of DC coefficients uses only DC tables,
     // and its refinements none; one of AC coefficients only AC tables. A sequential scan sets each block
-    // whole. A header that stb_image refuses decodes nothing; one cut off by the file's end it reads with
-    // zeros, and decodes.
+    // whole; of a progressive file's scans only the first DC scan clears each block, before it sets the
+    // block's DC coefficient. A header that stb_image refuses decodes nothing; one cut off by the file's
+    // end it reads with zeros, and decodes.
     std::string scan(std::size_t at, std::size_t length)
     {
         const std::size_t scanned = byteAt(at);
@@ -223,7 +226,7 @@ private:
             if (!progressive && quantizationUndefined(quantizationOf[component])) {
                 return undefined("quantization table " + std::to_string(quantizationOf[component]));
             }
-            if (!progressive) {
+            if (usesDc) {
                 decoded[component] = true;
             }
         }
@@ -246,7 +249,7 @@ private:
     std::size_t components = 0;
     int componentIds[kMostComponents] = {};
     int quantizationOf[kMostComponents] = {};
-    // By a scan of a sequential file.
+    // Sequential: by a scan; progressive: by a first DC scan.
     bool decoded[kMostComponents] = {};
     // As stb_image starts: no Adobe segment.
     int colourTransform = -1;

@@ -8,9 +8,9 @@
 // than 256 codes writes past both; and it decodes a scan with tables no segment defined, from memory it
 // never set, whose garbage indexes far outside the table. It dequantizes, too, with a quantization table
 // no segment defined, so that the picture is made of memory it never set; and it makes the picture of a
-// sequential file's component that no scan decoded from the memory it allocated for it and never wrote.
-// These tables, and the components the scans decode, are looked over here, before stb_image sees the
-// file.
+// component that no scan decoded (of a progressive file, no first DC scan) from the memory it allocated
+// for it and never wrote. These tables, and the components the scans decode, are looked over here, before
+// stb_image sees the file.
 
 // Why the file's Huffman or quantization tables, or a component that its scans leave undecoded, must not
 // reach stb_image, or "" when they may (or it is no JPEG). Components are counted from 1 in the frame

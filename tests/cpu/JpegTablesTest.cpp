@@ -292,7 +292,27 @@ INSTANTIATE_TEST_SUITE_P(
                  withSegmentAfterTheScan(
                      withSegmentFirst(withScansOf(kFourComponents, {1, 2, 3}), adobeSegment(kYCbCr)),
                      adobeSegment(kYcck)),
-                 "has a JPEG component 4 that no scan decodes"}),
+                 "has a JPEG component 4 that no scan decodes"},
+        // Only a progressive file's first DC scan sets every coefficient of its blocks.
+        JpegCase{"ProgressiveWithoutDcScans",
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.acTable + kProgressive.acScans +
+                     kProgressive.end,
+                 "has a progressive JPEG component 1 that no first DC scan decodes"},
+        JpegCase{"ProgressiveSecondComponentOnlyRefined",
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.dcTable +
+                     firstDcScan("\x01\x03") + kProgressive.dcRefinement + kProgressive.acTable +
+                     kProgressive.acScans + kProgressive.end,
+                 "has a progressive JPEG component 2 that no first DC scan decodes"},
+        JpegCase{"ProgressiveDcScanByScan",
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.dcTable + firstDcScan("\x01") +
+                     firstDcScan("\x02") + firstDcScan("\x03") + kProgressive.dcRefinement + kProgressive.acTable +
+                     kProgressive.acScans + kProgressive.end,
+                 ""},
+        // The first DC scan clears what the AC scans before it set.
+        JpegCase{"ProgressiveDcScanAfterTheAcScans",
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.acTable + kProgressive.acScans +
+                     kProgressive.dcTable + kProgressive.dcScan + kProgressive.dcRefinement + kProgressive.end,
+                 ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(JpegTables, RefusedBeforeStbImageSeesTheFile)
