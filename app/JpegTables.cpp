@@ -8,6 +8,7 @@ constexpr unsigned char kEndOfImage = 0xD9;
 constexpr unsigned char kQuantizationTables = 0xDB;
 constexpr unsigned char kHuffmanTables = 0xC4;
 constexpr unsigned char kStartOfScan = 0xDA;
+constexpr unsigned char kAdobe = 0xEE;
 // The frame headers stb_image decodes: baseline, extended and progressive.
 constexpr unsigned char kBaselineFrame = 0xC0;
 constexpr unsigned char kProgressiveFrame = 0xC2;
@@ -19,6 +20,12 @@ constexpr std::size_t kMostCodes = 256;
 enum TableClass { kDc = 0, kAc = 1 };
 constexpr int kTableIds = 4;
 constexpr std::size_t kMostComponents = 4;
+
+// The colour transforms of an Adobe segment under which stb_image makes the picture of all four
+// components of a four-component frame; under any other, or none, it leaves out the fourth.
+constexpr int kCmyk = 0;
+constexpr int kYcck = 2;
+constexpr std::size_t kComponentsOfYCbCr = 3;
 
 bool isRestart(unsigned char marker)
 {
@@ -130,41 +137,70 @@ private:
         for (std::size_t i = 0; i < components; ++i) {
             componentIds[i] = byteAt(at + 6 + 3 * i);
             quantizationOf[i] = byteAt(at + 8 + 3 * i);
+            decoded[i] = false;
         }
     }
 
-    // The quantization table of the frame's first component of `id`, as stb_image matches a scan's
-    // component; kTableIds where none has it, a scan that stb_image refuses.
-    int quantizationTableOf(int id) const
+    // The colour transform of an Adobe segment at `at`, of `length` bytes: stb_image takes it from the
+    // byte after the tag, version and flags of a segment of at least their twelve bytes.
+    void adobe(std::size_t at, std::size_t length)
     {
-        for (std::size_t i = 0; i < components; ++i) {
-            if (componentIds[i] == id) {
-                return quantizationOf[i];
+        static const char tag[] = "Adobe";
+        if (length < 12) {
+            return;
+        }
+        for (std::size_t i = 0; i < sizeof tag; ++i) {
+            if (byteAt(at + i) != static_cast<unsigned char>(tag[i])) {
+                return;
             }
         }
-        return kTableIds;
+        colourTransform = byteAt(at + 11);
+    }
+
+    // The frame's first component of `id`, as stb_image matches a scan's component; `components` where
+    // none has it, a scan that stb_image refuses.
+    std::size_t componentOf(int id) const
+    {
+        std::size_t i = 0;
+        while (i < components && componentIds[i] != id) {
+            ++i;
+        }
+        return i;
     }
 
     bool quantizationUndefined(int table) const { return table < kTableIds && !quantizationDefined[table]; }
 
+    bool inThePicture(std::size_t component) const
+    {
+        return component < kComponentsOfYCbCr || colourTransform == kCmyk || colourTransform == kYcck;
+    }
+
     // A progressive JPEG is dequantized at its end of image, with the tables as they stand then; a
-    // sequential one block by block in its scans.
+    // sequential one block by block in its scans. At the end of image stb_image makes the picture of
+    // whatever its components' blocks hold, in memory it allocated without clearing.
     std::string endOfImage() const
     {
-        for (std::size_t i = 0; progressive && i < components; ++i) {
-            if (quantizationUndefined(quantizationOf[i])) {
+        for (std::size_t i = 0; i < components; ++i) {
+            if (progressive && quantizationUndefined(quantizationOf[i])) {
                 return "has a progressive JPEG that decodes with quantization table " +
                        std::to_string(quantizationOf[i]) + ", which no segment before its end defines";
+            }
+            if (!decoded[i] && inThePicture(i)) {
+                const std::string component = "component " + std::to_string(i + 1);
+                return progressive ? "has a progressive JPEG " + component + " that no first DC scan decodes"
+                                   : "has a JPEG " + component + " that no scan decodes";
             }
         }
         return "";
     }
 
-    // The tables that the scan header at `at`, of `length` bytes, decodes its components with. A
-    // progressive scan of DC coefficients uses only DC tables, and its refinements none; one of AC
-    // coefficients only AC tables. A header that stb_image refuses decodes nothing; one cut off by the
-    // file's end it reads with zeros, and decodes.
-    std::string scan(std::size_t at, std::size_t length) const
+    // The tables that the scan header at `at`, of `length` bytes, decodes its components with, and the
+    // components whose every block it sets. A progressive scan of DC coefficients uses only DC tables,
+    // and its refinements none; one of AC coefficients only AC tables. A sequential scan sets each block
+    // whole; of a progressive file's scans only the first DC scan clears each block, before it sets the
+    // block's DC coefficient. A header that stb_image refuses decodes nothing; one cut off by the file's
+    // end it reads with zeros, and decodes.
+    std::string scan(std::size_t at, std::size_t length)
     {
         const std::size_t scanned = byteAt(at);
         if (length != 4 + 2 * scanned) {
@@ -183,9 +219,15 @@ private:
             if (usesAc && (tables & 15) < kTableIds && !huffmanDefined[kAc][tables & 15]) {
                 return undefined("AC Huffman table " + std::to_string(tables & 15));
             }
-            const int quantization = quantizationTableOf(byteAt(at + 1 + 2 * i));
-            if (!progressive && quantizationUndefined(quantization)) {
-                return undefined("quantization table " + std::to_string(quantization));
+            const std::size_t component = componentOf(byteAt(at + 1 + 2 * i));
+            if (component == components) {
+                continue;
+            }
+            if (!progressive && quantizationUndefined(quantizationOf[component])) {
+                return undefined("quantization table " + std::to_string(quantizationOf[component]));
+            }
+            if (usesDc) {
+                decoded[component] = true;
             }
         }
         return "";
@@ -207,6 +249,10 @@ private:
     std::size_t components = 0;
     int componentIds[kMostComponents] = {};
     int quantizationOf[kMostComponents] = {};
+    // Sequential: by a scan; progressive: by a first DC scan.
+    bool decoded[kMostComponents] = {};
+    // As stb_image starts: no Adobe segment.
+    int colourTransform = -1;
 };
 
 std::string Walk::problem()
@@ -252,6 +298,8 @@ std::string Walk::problem()
             frame(marker, content, left);
         } else if (marker == kStartOfScan) {
             problem = scan(content, left);
+        } else if (marker == kAdobe) {
+            adobe(content, left);
         }
         if (!problem.empty()) {
             return problem;

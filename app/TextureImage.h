@@ -9,9 +9,10 @@ class TextureImage {
 public:
     // Decodes the bytes of an image file. A picture of other than three or four channels, with a side
     // longer than `maxSide`, or of more than 256 MiB of pixels, is refused from its header, before its
-    // pixels are decoded. A JPEG whose Huffman or quantization tables stb_image would misuse, a PNG whose
-    // data chunk claims more than the file holds, an HDR cut within its scanlines or pixels and a binary
-    // PNM cut within its pixels are refused before any of it reaches stb_image.
+    // pixels are decoded. A JPEG whose Huffman or quantization tables stb_image would misuse, or with a
+    // component of the picture that no scan decodes, a PNG whose data chunk claims more than the file
+    // holds, an HDR cut within its scanlines or pixels and a binary PNM cut within its pixels are refused
+    // before any of it reaches stb_image.
     static TextureImage decode(const std::string& bytes, int maxSide);
 
     // False when refused; `problem` then says why.

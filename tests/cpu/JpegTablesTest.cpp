@@ -7,6 +7,7 @@
 #include <stb_image.h>
 
 #include <array>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -130,6 +131,42 @@ const std::string kChromaTableAfterTheSecondScan = kScanByScan.frame + kScanBySc
                                                    kScanByScan.scans[1] + kScanByScan.chromaTable +
                                                    kScanByScan.scans[2] + kScanByScan.end;
 
+// The scan-by-scan JPEG with only the scans of the components of `ids`, in that order.
+std::string withScansOf(const ScanByScanJpeg& jpeg, std::initializer_list<int> ids)
+{
+    std::string file = jpeg.frame + jpeg.tables();
+    for (int id : ids) {
+        file += jpeg.scans[static_cast<size_t>(id - 1)];
+    }
+    return file + jpeg.end;
+}
+
+const std::string kOnlyTheFirstComponentScanned = withScansOf(kScanByScan, {1});
+
+// The frame's third component given the second's id, 2, and the second component scanned twice: a scan
+// decodes the frame's first component of its id.
+std::string thirdComponentOfTheSecondsId()
+{
+    ScanByScanJpeg jpeg = kScanByScan;
+    // After the start of image, the segment's marker and length, and the header's six bytes before its
+    // components' ids, sampling factors and tables.
+    jpeg.frame[2 + 4 + 6 + 2 * 3] = '\x02';
+    return withScansOf(jpeg, {1, 2, 2});
+}
+
+const ScanByScanJpeg kFourComponents = scanByScanJpeg(4);
+
+// The colour transforms an Adobe segment names.
+constexpr char kCmyk = 0;
+constexpr char kYCbCr = 1;
+constexpr char kYcck = 2;
+
+// Its tag, version and two flags, then the transform.
+std::string adobeSegment(char transform)
+{
+    return jpegSegment(0xEE, std::string("Adobe\0\x64\0\0\0\0", 11) + transform);
+}
+
 struct JpegCase {
     const char* name;
     std::string bytes;
@@ -143,7 +180,7 @@ void PrintTo(const JpegCase& c, std::ostream* os)
 
 class JpegTables : public ::testing::TestWithParam<JpegCase> {};
 
-TEST_P(JpegTables, TablesThatStbImageWouldMisuseAreRefusedAndTheRestDecode)
+TEST_P(JpegTables, WhatStbImageWouldMisuseIsRefusedAndTheRestDecode)
 {
     const JpegCase& c = GetParam();
     TextureImage image = TextureImage::decode(c.bytes, 16384);
@@ -228,6 +265,56 @@ INSTANTIATE_TEST_SUITE_P(
                  "defines"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+INSTANTIATE_TEST_SUITE_P(
+    Components, JpegTables,
+    ::testing::Values(
+        // stb_image would hand out the picture of each unscanned component's memory, never written.
+        JpegCase{"OnlyTheFirstComponentScanned", kOnlyTheFirstComponentScanned,
+                 "has a JPEG component 2 that no scan decodes"},
+        JpegCase{"SecondComponentNeverScanned", withScansOf(kScanByScan, {1, 3}),
+                 "has a JPEG component 2 that no scan decodes"},
+        JpegCase{"FrameWithoutScans", kScanByScan.frame + kScanByScan.end,
+                 "has a JPEG component 1 that no scan decodes"},
+        JpegCase{"ThirdComponentOfTheSecondsId", thirdComponentOfTheSecondsId(),
+                 "has a JPEG component 3 that no scan decodes"},
+        // Refused for its channel count, after this walk.
+        JpegCase{"Grey", scanByScanJpeg(1).whole(), "has 1 channel; a texture needs 3 or 4"},
+        JpegCase{"Cmyk", withSegmentFirst(kFourComponents.whole(), adobeSegment(kCmyk)), ""},
+        // stb_image leaves a fourth component out of the picture unless it is CMYK or YCCK.
+        JpegCase{"FourthComponentNeverScanned", withScansOf(kFourComponents, {1, 2, 3}), ""},
+        JpegCase{"YCbCrFourthComponentNeverScanned",
+                 withSegmentFirst(withScansOf(kFourComponents, {1, 2, 3}), adobeSegment(kYCbCr)), ""},
+        JpegCase{"CmykFourthComponentNeverScanned",
+                 withSegmentFirst(withScansOf(kFourComponents, {1, 2, 3}), adobeSegment(kCmyk)),
+                 "has a JPEG component 4 that no scan decodes"},
+        // stb_image takes the transform of the last Adobe segment before the end of image.
+        JpegCase{"YCbCrReplacedByYcckAfterTheScans",
+                 withSegmentAfterTheScan(
+                     withSegmentFirst(withScansOf(kFourComponents, {1, 2, 3}), adobeSegment(kYCbCr)),
+                     adobeSegment(kYcck)),
+                 "has a JPEG component 4 that no scan decodes"},
+        // Only a progressive file's first DC scan sets every coefficient of its blocks.
+        JpegCase{"ProgressiveWithoutDcScans",
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.acTable + kProgressive.acScans +
+                     kProgressive.end,
+                 "has a progressive JPEG component 1 that no first DC scan decodes"},
+        JpegCase{"ProgressiveSecondComponentOnlyRefined",
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.dcTable +
+                     firstDcScan("\x01\x03") + kProgressive.dcRefinement + kProgressive.acTable +
+                     kProgressive.acScans + kProgressive.end,
+                 "has a progressive JPEG component 2 that no first DC scan decodes"},
+        JpegCase{"ProgressiveDcScanByScan",
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.dcTable + firstDcScan("\x01") +
+                     firstDcScan("\x02") + firstDcScan("\x03") + kProgressive.dcRefinement + kProgressive.acTable +
+                     kProgressive.acScans + kProgressive.end,
+                 ""},
+        // The first DC scan clears what the AC scans before it set.
+        JpegCase{"ProgressiveDcScanAfterTheAcScans",
+                 kProgressive.frame + kProgressive.quantizationTable + kProgressive.acTable + kProgressive.acScans +
+                     kProgressive.dcTable + kProgressive.dcScan + kProgressive.dcRefinement + kProgressive.end,
+                 ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(JpegTables, RefusedBeforeStbImageSeesTheFile)
 {
     // Any stb_image call on the overfull file fails and leaves "unknown image type" as its reason.
@@ -296,7 +383,7 @@ struct CutCase {
     const char* problem;
 };
 
-TEST(JpegTables, ACutFileIsRefusedOnceItHoldsWhatDequantizesWithAnUndefinedTable)
+TEST(JpegTables, ACutFileIsRefusedOnceItHoldsWhatLeavesThePictureUnset)
 {
     const CutCase cases[] = {
         // The scan's first component, named by its id, takes the missing table.
@@ -308,6 +395,9 @@ TEST(JpegTables, ACutFileIsRefusedOnceItHoldsWhatDequantizesWithAnUndefinedTable
         // Without its end of image stb_image fails before it dequantizes.
         {"ProgressiveWithoutQuantizationTable", kProgressiveWithoutQuantization, kProgressiveWithoutQuantization.size(),
          "has a progressive JPEG that decodes with quantization table 0, which no segment before its end defines"},
+        // A later scan could still decode the component, up to the end of image.
+        {"OnlyTheFirstComponentScanned", kOnlyTheFirstComponentScanned, kOnlyTheFirstComponentScanned.size(),
+         "has a JPEG component 2 that no scan decodes"},
     };
     for (const CutCase& c : cases) {
         for (size_t length = 0; length <= c.file.size(); ++length) {

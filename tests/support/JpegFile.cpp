@@ -24,13 +24,21 @@ std::array<unsigned char, 16> oneCode()
     return counts;
 }
 
-// Start of image and a frame header of `marker`: 8 x 6 texels, components 1 to 3 each of one block, the
-// first with quantization table 0 and the other two with `chromaTable`.
-std::string startAndFrame(unsigned char marker, char chromaTable)
+// Start of image and a frame header of `marker`: 8 x 6 texels, components 1 up to `components` each of
+// one block, the first with quantization table 0 and the others with `chromaTable`.
+std::string startAndFrame(unsigned char marker, char chromaTable, int components)
 {
-    const std::string header = std::string("\x08\x00\x06\x00\x08\x03\x01\x11\x00", 9) + '\x02' + '\x11' +
-                               chromaTable + '\x03' + '\x11' + chromaTable;
+    std::string header = std::string("\x08\x00\x06\x00\x08", 5) + static_cast<char>(components);
+    for (int id = 1; id <= components; ++id) {
+        header += std::string{static_cast<char>(id), '\x11', id == 1 ? '\x00' : chromaTable};
+    }
     return "\xFF\xD8" + jpegSegment(marker, header);
+}
+
+// Each block's one-bit code or bits, padded with ones to the byte.
+std::string blocksOfOneBit(size_t blocks)
+{
+    return std::string(1, static_cast<char>(0xFF >> blocks));
 }
 
 }
@@ -89,38 +97,45 @@ std::string overfullHuffmanJpeg()
 
 ProgressiveJpeg progressiveJpeg()
 {
-    // Each block's one-bit code, padded with ones to the byte; the refinement's one bit a block likewise.
-    const std::string threeBlocks = "\x1F";
-    const std::string oneBlock = "\x7F";
-
     ProgressiveJpeg file;
-    file.frame = startAndFrame(0xC2, '\x00');
+    file.frame = startAndFrame(0xC2, '\x00', 3);
     file.quantizationTable = jpegSegment(0xDB, onesQuantizationTable(0));
     file.dcTable = jpegSegment(0xC4, huffmanTable(0x00, oneCode()));
-    // Components 1 to 3 with their table selectors; spectrum 0 to 0; successive approximation.
-    file.dcScan = jpegSegment(0xDA, std::string("\x03\x01\x00\x02\x00\x03\x00\x00\x00\x01", 10)) + threeBlocks;
-    file.dcRefinement = jpegSegment(0xDA, std::string("\x03\x01\x10\x02\x10\x03\x10\x00\x00\x10", 10)) + threeBlocks;
+    file.dcScan = firstDcScan("\x01\x02\x03");
+    // All three components; spectrum 0 to 0; the last bit, one a block.
+    file.dcRefinement =
+        jpegSegment(0xDA, std::string("\x03\x01\x10\x02\x10\x03\x10\x00\x00\x10", 10)) + blocksOfOneBit(3);
     file.acTable = jpegSegment(0xC4, huffmanTable(0x10, oneCode()));
     for (char component : {'\x01', '\x02', '\x03'}) {
-        file.acScans += jpegSegment(0xDA, std::string{'\x01', component, '\x00', '\x01', '\x3F', '\x00'}) + oneBlock;
+        file.acScans +=
+            jpegSegment(0xDA, std::string{'\x01', component, '\x00', '\x01', '\x3F', '\x00'}) + blocksOfOneBit(1);
     }
     return file;
 }
 
-ScanByScanJpeg scanByScanJpeg()
+std::string firstDcScan(const std::string& components)
 {
-    // The block's two one-bit codes, padded with ones to the byte.
-    const std::string oneBlock = "\x3F";
+    // The components with their table selectors; spectrum 0 to 0; successive approximation.
+    std::string header(1, static_cast<char>(components.size()));
+    for (char component : components) {
+        header += std::string{component, '\x00'};
+    }
+    return jpegSegment(0xDA, header + std::string("\x00\x00\x01", 3)) + blocksOfOneBit(components.size());
+}
 
+ScanByScanJpeg scanByScanJpeg(int components)
+{
     ScanByScanJpeg file;
-    file.frame = startAndFrame(0xC0, '\x01');
+    file.frame = startAndFrame(0xC0, '\x01', components);
     file.lumaTable = jpegSegment(0xDB, onesQuantizationTable(0));
     file.chromaTable = jpegSegment(0xDB, onesQuantizationTable(1));
     file.huffmanTables = jpegSegment(0xC4, huffmanTable(0x00, oneCode()) + huffmanTable(0x10, oneCode()));
-    for (int i = 0; i < 3; ++i) {
-        // One component, with DC and AC table 0; all 64 coefficients; no successive approximation.
-        const char component = static_cast<char>(i + 1);
-        file.scans[i] = jpegSegment(0xDA, std::string{'\x01', component, '\x00', '\x00', '\x3F', '\x00'}) + oneBlock;
+    for (int id = 1; id <= components; ++id) {
+        // One component, with DC and AC table 0; all 64 coefficients; no successive approximation. The
+        // block's two one-bit codes.
+        const char component = static_cast<char>(id);
+        file.scans.push_back(jpegSegment(0xDA, std::string{'\x01', component, '\x00', '\x00', '\x3F', '\x00'}) +
+                             blocksOfOneBit(2));
     }
     return file;
 }

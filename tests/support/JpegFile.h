@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 // A baseline JPEG of `width` x `height` RGB texels, as stb_image_write writes it: one DHT segment of four
 // tables between the frame header and the only scan.
@@ -51,23 +52,34 @@ struct ProgressiveJpeg {
 
 ProgressiveJpeg progressiveJpeg();
 
-// The parts of a sequential JPEG of 8 x 6 texels, three components each of one block, all mid-grey, in
-// the order they go in the file: a scan of each component on its own, as a sequential file may have.
+// A first DC scan of the progressive JPEG's components of the ids in `components`, one bit short as its
+// dcScan is.
+std::string firstDcScan(const std::string& components);
+
+// The parts of a sequential JPEG of 8 x 6 texels, `components` components (ids 1 up) each of one block,
+// all mid-grey, in the order they go in the file: a scan of each component on its own, as a sequential
+// file may have.
 struct ScanByScanJpeg {
     // Start of image and the baseline frame header: the first component takes quantization table 0,
-    // the other two table 1.
+    // the others table 1.
     std::string frame;
     std::string lumaTable;
     std::string chromaTable;
     // DC and AC table 0, of one code each: a difference of 0, and end of block.
     std::string huffmanTables;
-    std::string scans[3];
+    std::vector<std::string> scans;
     std::string end = "\xFF\xD9";
+
+    std::string tables() const { return lumaTable + chromaTable + huffmanTables; }
 
     std::string whole() const
     {
-        return frame + lumaTable + chromaTable + huffmanTables + scans[0] + scans[1] + scans[2] + end;
+        std::string file = frame + tables();
+        for (const std::string& scan : scans) {
+            file += scan;
+        }
+        return file + end;
     }
 };
 
-ScanByScanJpeg scanByScanJpeg();
+ScanByScanJpeg scanByScanJpeg(int components = 3);
